@@ -1,0 +1,89 @@
+#pragma once
+
+#include <cstdint>
+
+#include "game/GridPoint.h"
+
+struct RgbImage;
+
+enum GameMode : int32_t { MODE_NORMAL = 1, MODE_HARD = 2 };
+
+// A queued turn.
+enum Direction : int32_t { DIR_NONE = 0, DIR_UP = 1, DIR_DOWN = 2, DIR_LEFT = 3, DIR_RIGHT = 4 };
+
+// The direction of the last move. Note the order differs from Direction.
+enum Heading : int32_t { HEADING_UP = 0, HEADING_DOWN = 1, HEADING_RIGHT = 2, HEADING_LEFT = 3 };
+
+enum FoodKind : int32_t { FOOD_GREEN = 0, FOOD_YELLOW = 1, FOOD_RED = 2 };
+
+enum StepResult : int32_t { STEP_NONE = 0, STEP_ATE_FOOD = 1, STEP_HIT_WALL = 2, STEP_HIT_SELF = 3 };
+
+constexpr int CELL_SIZE = 21;
+constexpr int GRID_ORIGIN_X = 30;  // centre of column 0
+constexpr int GRID_ORIGIN_Y = 110; // centre of row 0
+constexpr int GRID_LAST_COLUMN = 46;
+constexpr int GRID_LAST_ROW = 30;
+constexpr int TURN_QUEUE_LENGTH = 8;
+constexpr int TICK_RATE_NORMAL = 8;
+constexpr int TICK_RATE_HARD = 18;
+constexpr int MAX_NAME_LENGTH = 20;
+constexpr int PLAYER_NAME_SIZE = 24;
+
+// The one game: its rules and state, and the pictures of the game screen.
+class SnakeGame {
+public:
+    SnakeGame();  // loads the pictures, then reset(MODE_NORMAL)
+
+    void reset(int32_t newMode);
+    void tick();
+    void onKey(unsigned char key, int32_t special, int32_t x, int32_t y);
+    void draw();
+
+    int32_t getMode() const { return mode; }
+    void setMode(int32_t newMode) { mode = newMode; }  // not the tick rate: that follows at the next reset
+    char* getPlayerName() const;                        // a malloc'ed copy the caller frees
+    void setPlayerName(const char* text);               // cut to MAX_NAME_LENGTH characters
+    uint32_t getScore() const { return score; }
+
+    // Read-only views for the tests and the drawing.
+    int32_t getSegmentCount() const { return segmentCount; }
+    const GridPoint* getSegments() const { return segments; }
+    GridPoint getFood() const { return food; }
+    int32_t getFoodKind() const { return foodKind; }
+    bool isPaused() const { return paused; }
+
+private:
+    void step();
+    StepResult checkHead();
+    bool placeFood();  // false when no cell is free
+    void placeInitialSnake();
+    void clearTurns();
+    void pushTurn(Direction d);
+    Direction popTurn();
+    bool isCellFree(int32_t x, int32_t y) const;
+    void endGame();
+
+    void drawHud();
+    void drawFood();
+    void drawSnake();
+
+    int32_t mode = MODE_NORMAL;
+    char playerName[PLAYER_NAME_SIZE] = {};
+    uint32_t score = 0;
+    Direction turnQueue[TURN_QUEUE_LENGTH] = {};  // front first; filled slots form a prefix
+    bool paused = false;
+    Heading heading = HEADING_LEFT;
+    int32_t segmentCount = 0;
+    int32_t pendingGrowth = 0;  // segments still to add, one per step
+    GridPoint food;             // (0, 0): none placed
+    int32_t foodKind = FOOD_GREEN;
+    GridPoint* segments = nullptr;  // tail first, head last
+
+    RgbImage* titleImage = nullptr;
+    RgbImage* scoreLabelImage = nullptr;
+    RgbImage* normalLabelImage = nullptr;
+    RgbImage* hardLabelImage = nullptr;
+    RgbImage* digitImages[10] = {};
+    RgbImage* ringImage = nullptr;
+    RgbImage* pauseImage = nullptr;
+};

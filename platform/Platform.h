@@ -1,0 +1,28 @@
+#pragma once
+// What the game needs from the operating system and the window system, beyond
+// what freeglut gives it. The dialogs are drawn with Xlib on their own
+// connection to the display; the file mapping uses POSIX.
+
+#include <cstddef>
+
+// Whether the X display named by DISPLAY can be reached at all.
+bool displayReachable();
+
+// A modal question with the buttons Yes and No, shown before the game's
+// window exists. Returns true only when the player answers Yes.
+bool askYesNo(const char* caption, const char* text);
+
+// A modal message with a single OK button; returns once the player has
+// dismissed it. A trailing line feed in the text is not shown as a blank line.
+void showErrorBox(const char* caption, const char* text);
+
+// The whole content of a file, mapped read-only.
+struct MappedFile {
+    const unsigned char* data = nullptr;
+    std::size_t size = 0;
+};
+
+// Maps the existing file at path. Fails for a file that cannot be opened for
+// reading and for an empty one, which cannot be mapped.
+bool mapFileReadOnly(const char* path, MappedFile& file);
+void unmapFile(MappedFile& file);

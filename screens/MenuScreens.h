@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstdint>
+
+struct RgbImage;
+
+// Draws and serves every screen except the game itself: the main menu, help,
+// about, game over with name entry, and the high-score lists.
+class MenuScreens {
+public:
+    MenuScreens();  // loads the menu background
+
+    // Background picture, white colour and the footer; every screen draws it first.
+    void drawBackground();
+
+    void drawMainMenu();
+    void onMainMenuKey(unsigned char key, int32_t special, int32_t x, int32_t y);
+    void drawHelp();
+    void onHelpKey(unsigned char key, int32_t special, int32_t x, int32_t y);
+    void drawAbout();
+    void onAboutKey(unsigned char key, int32_t special, int32_t x, int32_t y);
+
+    void drawGameOver();
+    void onGameOverKey(unsigned char key, int32_t special, int32_t x, int32_t y);
+    // Name editing in place on a buffer of at least MAX_NAME_LENGTH + 1 bytes.
+    char* appendNameChar(char* name, char c);
+    char* removeLastNameChar(char* name);
+
+    void drawHighScores();
+    void onHighScoresKey(unsigned char key, int32_t special, int32_t x, int32_t y);
+
+private:
+    RgbImage* background = nullptr;  // null when "img/menu.dat" could not be loaded
+};

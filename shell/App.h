@@ -1,0 +1,31 @@
+#pragma once
+
+class AppState;
+class MenuScreens;
+class SnakeGame;
+class HighScoreTable;
+
+// The four objects that hold the whole state of the program: created once by
+// initApp, in this order, and never destroyed.
+extern AppState* appState;
+extern MenuScreens* menuScreens;
+extern SnakeGame* snakeGame;
+extern HighScoreTable* highScoreTable;
+
+// Start-up: the question, the surface, the callbacks, initApp, then the main loop.
+void runApp();
+// The modal start-up question; true only when the player answers Yes.
+bool askFullScreen();
+// Creates the four objects and puts OpenGL in the state every screen draws in.
+void initApp();
+
+// GLUT callbacks.
+void onReshape(int width, int height);
+void onDisplay();
+void onKeyboard(unsigned char key, int x, int y);
+void onSpecialKey(int key, int x, int y);
+void onTimer(int value);
+
+// The display mode the surface is opened with: 22 when the display offers it,
+// otherwise without the accumulation buffer, then without the depth buffer.
+unsigned int chooseDisplayMode();

@@ -1,0 +1,7 @@
+#include "shell/App.h"
+
+int main()
+{
+    runApp();
+    return 0;
+}

@@ -1,0 +1,119 @@
+// Stand-ins for every OpenGL, GLU, GLUT and dialog entry point the game calls.
+// Each records its name and arguments; the few that answer take their answer
+// from the knobs in Recorder.h.
+#include <GL/freeglut.h>
+#include <GL/glu.h>
+
+#include <cstdint>
+
+#include "platform/Platform.h"
+#include "support/Recorder.h"
+
+namespace {
+
+void add(const char* name, std::vector<double> args = {}, std::string text = {})
+{
+    record::calls.push_back({name, std::move(args), std::move(text)});
+}
+
+double pointer(const void* p) { return static_cast<double>(reinterpret_cast<std::uintptr_t>(p)); }
+
+}  // namespace
+
+// OpenGL
+void glClear(GLbitfield mask) { add("glClear", {double(mask)}); }
+void glClearColor(GLclampf r, GLclampf g, GLclampf b, GLclampf a) { add("glClearColor", {r, g, b, a}); }
+GLboolean glIsEnabled(GLenum cap)
+{
+    add("glIsEnabled", {double(cap)});
+    for (unsigned int enabled : record::enabledCapabilities)
+        if (enabled == cap)
+            return GL_TRUE;
+    return GL_FALSE;
+}
+void glDisable(GLenum cap) { add("glDisable", {double(cap)}); }
+void glEnable(GLenum cap) { add("glEnable", {double(cap)}); }
+void glPixelStorei(GLenum pname, GLint param) { add("glPixelStorei", {double(pname), double(param)}); }
+void glViewport(GLint x, GLint y, GLsizei w, GLsizei h) { add("glViewport", {double(x), double(y), double(w), double(h)}); }
+void glMatrixMode(GLenum mode) { add("glMatrixMode", {double(mode)}); }
+void glLoadIdentity() { add("glLoadIdentity"); }
+void glScalef(GLfloat x, GLfloat y, GLfloat z) { add("glScalef", {x, y, z}); }
+void glTranslatef(GLfloat x, GLfloat y, GLfloat z) { add("glTranslatef", {x, y, z}); }
+void glFlush() { add("glFlush"); }
+void glColor3f(GLfloat r, GLfloat g, GLfloat b) { add("glColor3f", {r, g, b}); }
+void glBegin(GLenum mode) { add("glBegin", {double(mode)}); }
+void glEnd() { add("glEnd"); }
+void glVertex2i(GLint x, GLint y) { add("glVertex2i", {double(x), double(y)}); }
+void glVertex2f(GLfloat x, GLfloat y) { add("glVertex2f", {x, y}); }
+void glLineWidth(GLfloat width) { add("glLineWidth", {width}); }
+void glRasterPos2f(GLfloat x, GLfloat y) { add("glRasterPos2f", {x, y}); }
+void glRasterPos2i(GLint x, GLint y) { add("glRasterPos2i", {double(x), double(y)}); }
+void glDrawPixels(GLsizei w, GLsizei h, GLenum format, GLenum type, const GLvoid* pixels)
+{
+    add("glDrawPixels", {double(w), double(h), double(format), double(type), pointer(pixels)});
+}
+
+// GLU
+void gluOrtho2D(GLdouble left, GLdouble right, GLdouble bottom, GLdouble top)
+{
+    add("gluOrtho2D", {left, right, bottom, top});
+}
+
+// GLUT
+void glutInit(int* argc, char** argv)
+{
+    std::string line;
+    for (int i = 0; i < *argc; ++i)
+        line += (i ? " " : "") + std::string(argv[i]);
+    add("glutInit", {double(*argc)}, line);
+}
+void glutInitDisplayMode(unsigned int mode) { add("glutInitDisplayMode", {double(mode)}); }
+void glutInitWindowSize(int w, int h) { add("glutInitWindowSize", {double(w), double(h)}); }
+void glutInitWindowPosition(int x, int y) { add("glutInitWindowPosition", {double(x), double(y)}); }
+int glutGet(GLenum query)
+{
+    add("glutGet", {double(query)});
+    if (query == GLUT_DISPLAY_MODE_POSSIBLE) {
+        unsigned int mode = static_cast<unsigned int>(record::named("glutInitDisplayMode").back().args[0]);
+        return (mode & ~record::possibleModeMask) == 0;
+    }
+    if (query == GLUT_INIT_STATE)
+        return 1;
+    return 0;
+}
+void glutGameModeString(const char* mode) { add("glutGameModeString", {}, mode); }
+int glutGameModeGet(GLenum query)
+{
+    add("glutGameModeGet", {double(query)});
+    return query == GLUT_GAME_MODE_POSSIBLE ? record::gameModePossible : 0;
+}
+int glutEnterGameMode() { add("glutEnterGameMode"); return 1; }
+void glutLeaveGameMode() { add("glutLeaveGameMode"); }
+int glutCreateWindow(const char* title) { add("glutCreateWindow", {}, title); return 1; }
+void glutSetCursor(int cursor) { add("glutSetCursor", {double(cursor)}); }
+void glutDisplayFunc(void (*)()) { add("glutDisplayFunc"); }
+void glutReshapeFunc(void (*)(int, int)) { add("glutReshapeFunc"); }
+void glutKeyboardFunc(void (*)(unsigned char, int, int)) { add("glutKeyboardFunc"); }
+void glutSpecialFunc(void (*)(int, int, int)) { add("glutSpecialFunc"); }
+void glutTimerFunc(unsigned int ms, void (*)(int), int value) { add("glutTimerFunc", {double(ms), double(value)}); }
+void glutIgnoreKeyRepeat(int ignore) { add("glutIgnoreKeyRepeat", {double(ignore)}); }
+void glutMainLoop() { add("glutMainLoop"); }
+void glutPostRedisplay() { add("glutPostRedisplay"); }
+void glutSwapBuffers() { add("glutSwapBuffers"); }
+void glutReshapeWindow(int w, int h) { add("glutReshapeWindow", {double(w), double(h)}); }
+void glutBitmapCharacter(void* font, int character)
+{
+    add("glutBitmapCharacter", {pointer(font), double(character)});
+}
+
+// The dialogs
+bool displayReachable() { add("displayReachable"); return record::displayReachable; }
+bool askYesNo(const char* caption, const char* text)
+{
+    add("askYesNo", {}, std::string(caption) + "|" + text);
+    return record::answerYes;
+}
+void showErrorBox(const char* caption, const char* text)
+{
+    add("showErrorBox", {}, std::string(caption) + "|" + text);
+}

@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Installs what the game (and, with --test, the test suite) needs from Debian's
+# archive. Installs nothing when everything is already present.
+set -euo pipefail
+
+packages=(cmake g++ make freeglut3-dev libglu1-mesa-dev libgl-dev libx11-dev)
+if [ "${1:-}" = "--test" ]; then
+  packages+=(libgtest-dev libbenchmark-dev clang libclang-rt-14-dev xvfb xdotool
+             imagemagick faketime libfaketime x11-apps x11-utils libgl1-mesa-dri
+             libstb-dev fonts-dejavu-core valgrind python3)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=()
+[ "$(id -u)" -ne 0 ] && sudo=(sudo)
+echo "Installing: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+"${sudo[@]}" apt-get update -qq
+"${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
