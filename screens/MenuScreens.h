@@ -30,5 +30,11 @@ public:
     void onHighScoresKey(unsigned char key, int32_t special, int32_t x, int32_t y);
 
 private:
+    // The background, then the title in Times Roman 24 at (x, y), leaving the
+    // colour white and the 9 by 15 body font chosen.
+    void beginScreen(const char* title, int x, int y);
+    // setScreen followed by the redisplay that every change of screen needs.
+    void showScreen(int screen);
+
     RgbImage* background = nullptr;  // null when "img/menu.dat" could not be loaded
 };

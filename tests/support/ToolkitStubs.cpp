@@ -117,3 +117,13 @@ void showErrorBox(const char* caption, const char* text)
 {
     add("showErrorBox", {}, std::string(caption) + "|" + text);
 }
+
+// freeglut's bitmap-font handles on Linux are the addresses of these variables;
+// defining them here gives each font a distinct handle in the record.
+void* glutBitmap9By15;
+void* glutBitmap8By13;
+void* glutBitmapTimesRoman10;
+void* glutBitmapTimesRoman24;
+void* glutBitmapHelvetica10;
+void* glutBitmapHelvetica12;
+void* glutBitmapHelvetica18;

@@ -1,0 +1,239 @@
+#include <GL/freeglut.h>
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <sstream>
+#include <string>
+
+#include "game/SnakeGame.h"
+#include "screens/MenuScreens.h"
+#include "shell/App.h"
+#include "shell/AppState.h"
+#include "support/Recorder.h"
+
+namespace {
+
+// Each text run as "x,y font text", so that a mismatch reads plainly.
+std::vector<std::string> runs()
+{
+    std::vector<std::string> result;
+    for (const auto& run : record::textRuns()) {
+        std::ostringstream line;
+        line << run.x << ',' << run.y << ' ' << reinterpret_cast<std::uintptr_t>(run.font) << ' ' << run.text;
+        result.push_back(line.str());
+    }
+    return result;
+}
+
+std::string run(int x, int y, void* font, const char* text)
+{
+    std::ostringstream line;
+    line << x << ',' << y << ' ' << reinterpret_cast<std::uintptr_t>(font) << ' ' << text;
+    return line.str();
+}
+
+void* const FOOTER_FONT = GLUT_BITMAP_HELVETICA_12;
+void* const TITLE_FONT = GLUT_BITMAP_TIMES_ROMAN_24;
+void* const BODY_FONT = GLUT_BITMAP_9_BY_15;
+
+const Call WHITE = {"glColor3f", {1, 1, 1}, ""};
+const std::vector<Call> REDISPLAY_TO_A_KEY_IGNORING_SCREEN = {{"glutIgnoreKeyRepeat", {1}, ""},
+                                                            {"glutPostRedisplay", {}, ""}};
+
+// Built where there is no img/ folder, so the screens draw on black.
+class MenuTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        record::reset();
+        if (appState == nullptr)
+            appState = new AppState(SCREEN_MAIN_MENU);
+        if (snakeGame == nullptr)
+            snakeGame = new SnakeGame();
+        appState->setScreen(SCREEN_MAIN_MENU);
+        appState->setWidth(1024);
+        appState->setHeight(768);
+        menu = new MenuScreens();
+        record::reset();
+    }
+    void TearDown() override { delete menu; }
+
+    MenuScreens* menu = nullptr;
+};
+
+TEST_F(MenuTest, MainMenuDrawsFooterTitleAndItemsInTheirFonts)
+{
+    menu->drawMainMenu();
+    std::vector<std::string> expected = {
+        run(804, 748, FOOTER_FONT, "Tarvik-Snake 1.0"),
+        run(432, 334, TITLE_FONT, "Main Menu"),
+        run(402, 404, BODY_FONT, "1   - Play Snake (Normal)"),
+        run(402, 424, BODY_FONT, "2   - Play Snake (Hard)"),
+        run(402, 444, BODY_FONT, "3   - HighScores"),
+        run(402, 464, BODY_FONT, "4   - Help"),
+        run(402, 584, BODY_FONT, "Esc - Quit Game"),
+    };
+    EXPECT_EQ(runs(), expected);
+    // No picture: the text goes on the cleared surface, set white before the footer and again before the title.
+    EXPECT_EQ(record::only({"glColor3f", "glRasterPos2f", "glDrawPixels"}), (std::vector<Call>{WHITE, WHITE}));
+    EXPECT_EQ(record::calls[0], WHITE);
+}
+
+TEST_F(MenuTest, PositionsFollowTheSurfaceSizeWithIntegerHalves)
+{
+    appState->setWidth(1001);
+    appState->setHeight(767);
+    menu->drawMainMenu();
+    auto drawn = runs();
+    ASSERT_EQ(drawn.size(), 7u);
+    EXPECT_EQ(drawn[0], run(781, 747, FOOTER_FONT, "Tarvik-Snake 1.0"));
+    EXPECT_EQ(drawn[1], run(420, 333, TITLE_FONT, "Main Menu"));
+    EXPECT_EQ(drawn[6], run(390, 583, BODY_FONT, "Esc - Quit Game"));
+}
+
+TEST_F(MenuTest, HelpDrawsItsTwoColumns)
+{
+    menu->drawHelp();
+    std::vector<std::string> expected = {
+        run(804, 748, FOOTER_FONT, "Tarvik-Snake 1.0"),
+        run(472, 334, TITLE_FONT, "Help"),
+        run(402, 404, BODY_FONT, "Action:           Key:"),
+        run(402, 434, BODY_FONT, "Up           -    up cursor"),
+        run(402, 454, BODY_FONT, "Down         -    down cursor"),
+        run(402, 474, BODY_FONT, "Left         -    left cursor"),
+        run(402, 494, BODY_FONT, "Right        -    right cursor"),
+        run(402, 514, BODY_FONT, "Pause Game   -    p"),
+        run(402, 534, BODY_FONT, "Exit Game    -    Esc"),
+        run(402, 584, BODY_FONT, "Any key - Main Menu"),
+    };
+    EXPECT_EQ(runs(), expected);
+    EXPECT_EQ(record::named("glColor3f"), (std::vector<Call>{WHITE, WHITE}));
+}
+
+TEST_F(MenuTest, AboutNamesTheMakersWithoutAPerson)
+{
+    menu->drawAbout();
+    std::vector<std::string> expected = {
+        run(804, 748, FOOTER_FONT, "Tarvik-Snake 1.0"),
+        run(472, 334, TITLE_FONT, "About"),
+        run(402, 404, BODY_FONT, "Developed By:"),
+        run(402, 424, BODY_FONT, "  The Tarvik-Snake team"),
+        run(402, 454, BODY_FONT, "Special Thanks to:"),
+        run(402, 474, BODY_FONT, "  Friends and Family"),
+        run(432, 584, BODY_FONT, "Press Any Key"),
+    };
+    EXPECT_EQ(runs(), expected);
+    EXPECT_EQ(record::named("glColor3f"), (std::vector<Call>{WHITE, WHITE}));
+}
+
+TEST_F(MenuTest, MainMenuKeysChangeTheScreenAndRedisplay)
+{
+    struct Case {
+        unsigned char key;
+        int screen;
+    };
+    for (Case c : {Case{27, SCREEN_ABOUT}, Case{'3', SCREEN_HIGH_SCORES}, Case{'4', SCREEN_HELP}}) {
+        appState->setScreen(SCREEN_MAIN_MENU);
+        record::reset();
+        menu->onMainMenuKey(c.key, -1, 5, 6);
+        EXPECT_EQ(appState->getScreen(), c.screen) << int(c.key);
+        EXPECT_EQ(record::calls, REDISPLAY_TO_A_KEY_IGNORING_SCREEN) << int(c.key);
+    }
+}
+
+TEST_F(MenuTest, DigitsOneAndTwoStartAGameInTheirMode)
+{
+    snakeGame->setMode(MODE_HARD);
+    menu->onMainMenuKey('1', -1, 0, 0);
+    EXPECT_EQ(snakeGame->getMode(), MODE_NORMAL);
+    EXPECT_EQ(appState->getScreen(), SCREEN_GAME);
+    EXPECT_EQ(record::named("glutPostRedisplay").size(), 1u);
+
+    appState->setScreen(SCREEN_MAIN_MENU);
+    record::reset();
+    menu->onMainMenuKey('2', -1, 0, 0);
+    EXPECT_EQ(snakeGame->getMode(), MODE_HARD);
+    EXPECT_EQ(appState->getScreen(), SCREEN_GAME);
+    EXPECT_EQ(record::named("glutPostRedisplay").size(), 1u);
+}
+
+TEST_F(MenuTest, OtherKeysOnTheMainMenuDoNothing)
+{
+    snakeGame->setMode(MODE_HARD);
+    for (unsigned char key : {'0', '5', '\r', 'a', 'Q', ' ', '\x7f', '\xe9'})
+        menu->onMainMenuKey(key, -1, 0, 0);
+    // Special keys, even with a menu digit in the key argument.
+    for (int special : {GLUT_KEY_LEFT, GLUT_KEY_UP, GLUT_KEY_F1, GLUT_KEY_HOME})
+        menu->onMainMenuKey('0', special, 0, 0);
+    menu->onMainMenuKey('1', GLUT_KEY_F1, 0, 0);
+    menu->onMainMenuKey(27, GLUT_KEY_DOWN, 0, 0);
+    EXPECT_EQ(appState->getScreen(), SCREEN_MAIN_MENU);
+    EXPECT_EQ(snakeGame->getMode(), MODE_HARD);
+    EXPECT_TRUE(record::calls.empty());
+}
+
+TEST_F(MenuTest, AnyKeyOnHelpReturnsToTheMainMenu)
+{
+    for (auto [key, special] : {std::pair{'x', -1}, std::pair{'\x1b', -1}, std::pair{'0', GLUT_KEY_UP}}) {
+        appState->setScreen(SCREEN_HELP);
+        record::reset();
+        menu->onHelpKey(static_cast<unsigned char>(key), special, 0, 0);
+        EXPECT_EQ(appState->getScreen(), SCREEN_MAIN_MENU);
+        EXPECT_EQ(record::calls, REDISPLAY_TO_A_KEY_IGNORING_SCREEN);
+    }
+}
+
+TEST_F(MenuTest, AnyKeyOnAboutEndsTheProgramWithStatusZero)
+{
+    EXPECT_EXIT(menu->onAboutKey('q', -1, 0, 0), ::testing::ExitedWithCode(0), "");
+    EXPECT_EXIT(menu->onAboutKey('0', GLUT_KEY_RIGHT, 0, 0), ::testing::ExitedWithCode(0), "");
+}
+
+// A 2 x 1 picture, 24 bits per pixel, bottom-up, rows padded to 4 bytes.
+void writeTinyBmp(const char* path)
+{
+    const unsigned char file[] = {
+        'B', 'M', 62, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0,  // file header: size 62, pixels at 54
+        40, 0, 0, 0, 2, 0, 0, 0, 1, 0, 0, 0, 1, 0, 24, 0, 0, 0, 0, 0, 8, 0, 0, 0,
+        0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,  // info header: 2 x 1, 24 bits, no compression
+        0, 0, 255, 255, 0, 0, 0, 0,                      // red, blue (stored blue, green, red), padding
+    };
+    std::FILE* f = std::fopen(path, "wb");
+    ASSERT_NE(f, nullptr);
+    ASSERT_EQ(std::fwrite(file, 1, sizeof file, f), sizeof file);
+    std::fclose(f);
+}
+
+TEST_F(MenuTest, ThePictureRisesFromTheBottomEdgeUnderTheFooter)
+{
+    namespace fs = std::filesystem;
+    fs::path folder = fs::temp_directory_path() / ("tarvik-menu-test-" + std::to_string(getpid()));
+    fs::create_directories(folder / "img");
+    fs::path previous = fs::current_path();
+    fs::current_path(folder);
+    writeTinyBmp("img/menu.dat");
+    // Kept for the rest of the run, like the program's own.
+    static MenuScreens* withPicture = new MenuScreens();
+    fs::current_path(previous);
+    fs::remove_all(folder);
+
+    record::reset();
+    withPicture->drawAbout();
+    auto calls = record::only({"glRasterPos2f", "glDrawPixels", "glColor3f", "glRasterPos2i"});
+    ASSERT_GE(calls.size(), 4u);
+    EXPECT_EQ(calls[0], (Call{"glRasterPos2f", {0, 768}, ""}));
+    EXPECT_EQ(calls[1].name, "glDrawPixels");
+    EXPECT_EQ(std::vector<double>(calls[1].args.begin(), calls[1].args.begin() + 4),
+              (std::vector<double>{2, 1, GL_RGB, GL_UNSIGNED_BYTE}));
+    EXPECT_NE(calls[1].args[4], 0);
+    EXPECT_EQ(calls[2], WHITE);
+    EXPECT_EQ(calls[3], (Call{"glRasterPos2i", {804, 748}, ""}));
+    EXPECT_EQ(record::named("glDrawPixels").size(), 1u);
+    EXPECT_EQ(runs().size(), 7u);
+}
+
+}  // namespace
