@@ -8,8 +8,11 @@
 #include <X11/keysym.h>
 
 #include <algorithm>
+#include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -39,6 +42,28 @@ struct Dialog {
 };
 
 int ignoreXErrors(Display*, XErrorEvent*) { return 0; }
+
+Display* openDisplay()
+{
+    // Some X servers now and then drop a connection that arrives while another
+    // client is disconnecting; a refused display is asked again a few times.
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        if (Display* display = XOpenDisplay(nullptr))
+            return display;
+        if (!std::getenv("DISPLAY"))
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return nullptr;
+}
+
+// The dialogs' own connection, opened once and kept for the whole run, so
+// that no message is lost to a refused connection later on.
+Display* dialogDisplay()
+{
+    static Display* display = openDisplay();
+    return display;
+}
 
 unsigned long namedColour(Display* display, const char* name, unsigned long fallback)
 {
@@ -171,7 +196,7 @@ void setWindowProperties(const Dialog& d, const char* title, int x, int y, int w
 int runDialog(const char* title, const char* text, std::vector<DialogButton> buttons, int escapeAnswer)
 {
     Dialog d;
-    d.display = XOpenDisplay(nullptr);
+    d.display = dialogDisplay();
     if (!d.display)
         return escapeAnswer;
     int screen = DefaultScreen(d.display);
@@ -203,6 +228,8 @@ int runDialog(const char* title, const char* text, std::vector<DialogButton> but
     while (answer < 0) {
         XEvent event;
         XNextEvent(d.display, &event);
+        if (event.xany.window != d.window)
+            continue;  // left over from an earlier dialog
         switch (event.type) {
         case MapNotify: {
             // Take the keyboard, also where no window manager hands it over.
@@ -268,7 +295,7 @@ int runDialog(const char* title, const char* text, std::vector<DialogButton> but
     if (d.font)
         XFreeFont(d.display, d.font);
     XDestroyWindow(d.display, d.window);
-    XCloseDisplay(d.display);
+    XFlush(d.display);
     return answer;
 }
 
@@ -276,11 +303,7 @@ int runDialog(const char* title, const char* text, std::vector<DialogButton> but
 
 bool displayReachable()
 {
-    Display* display = XOpenDisplay(nullptr);
-    if (!display)
-        return false;
-    XCloseDisplay(display);
-    return true;
+    return dialogDisplay() != nullptr;
 }
 
 bool askYesNo(const char* caption, const char* text)

@@ -5,7 +5,8 @@
 
 #include <cstddef>
 
-// Whether the X display named by DISPLAY can be reached at all.
+// Opens the dialogs' connection to the display named by DISPLAY, kept for the
+// whole run; false when the display cannot be reached.
 bool displayReachable();
 
 // A modal question with the buttons Yes and No, shown before the game's
