@@ -17,23 +17,20 @@
 
 namespace {
 
-// Each text run as "x,y font text", so that a mismatch reads plainly.
-std::vector<std::string> runs()
-{
-    std::vector<std::string> result;
-    for (const auto& run : record::textRuns()) {
-        std::ostringstream line;
-        line << run.x << ',' << run.y << ' ' << reinterpret_cast<std::uintptr_t>(run.font) << ' ' << run.text;
-        result.push_back(line.str());
-    }
-    return result;
-}
-
-std::string run(int x, int y, void* font, const char* text)
+// A text run as "x,y font text", so that a mismatch reads plainly.
+std::string run(int x, int y, void* font, const std::string& text)
 {
     std::ostringstream line;
     line << x << ',' << y << ' ' << reinterpret_cast<std::uintptr_t>(font) << ' ' << text;
     return line.str();
+}
+
+std::vector<std::string> runs()
+{
+    std::vector<std::string> result;
+    for (const auto& r : record::textRuns())
+        result.push_back(run(r.x, r.y, r.font, r.text));
+    return result;
 }
 
 void* const FOOTER_FONT = GLUT_BITMAP_HELVETICA_12;
@@ -41,8 +38,8 @@ void* const TITLE_FONT = GLUT_BITMAP_TIMES_ROMAN_24;
 void* const BODY_FONT = GLUT_BITMAP_9_BY_15;
 
 const Call WHITE = {"glColor3f", {1, 1, 1}, ""};
-const std::vector<Call> REDISPLAY_TO_A_KEY_IGNORING_SCREEN = {{"glutIgnoreKeyRepeat", {1}, ""},
-                                                            {"glutPostRedisplay", {}, ""}};
+// Every screen these keys lead to ignores key repeat.
+const std::vector<Call> SCREEN_CHANGE = {{"glutIgnoreKeyRepeat", {1}, ""}, {"glutPostRedisplay", {}, ""}};
 
 // Built where there is no img/ folder, so the screens draw on black.
 class MenuTest : public ::testing::Test {
@@ -65,22 +62,39 @@ protected:
     MenuScreens* menu = nullptr;
 };
 
-TEST_F(MenuTest, MainMenuDrawsFooterTitleAndItemsInTheirFonts)
+TEST_F(MenuTest, EachScreenDrawsFooterTitleAndBodyInTheirFontsOnBlack)
 {
-    menu->drawMainMenu();
-    std::vector<std::string> expected = {
-        run(804, 748, FOOTER_FONT, "Tarvik-Snake 1.0"),
-        run(432, 334, TITLE_FONT, "Main Menu"),
-        run(402, 404, BODY_FONT, "1   - Play Snake (Normal)"),
-        run(402, 424, BODY_FONT, "2   - Play Snake (Hard)"),
-        run(402, 444, BODY_FONT, "3   - HighScores"),
-        run(402, 464, BODY_FONT, "4   - Help"),
-        run(402, 584, BODY_FONT, "Esc - Quit Game"),
+    const std::string footer = run(804, 748, FOOTER_FONT, "Tarvik-Snake 1.0");
+    struct Screen {
+        void (MenuScreens::*draw)();
+        std::vector<std::string> texts;
     };
-    EXPECT_EQ(runs(), expected);
-    // No picture: the text goes on the cleared surface, set white before the footer and again before the title.
-    EXPECT_EQ(record::only({"glColor3f", "glRasterPos2f", "glDrawPixels"}), (std::vector<Call>{WHITE, WHITE}));
-    EXPECT_EQ(record::calls[0], WHITE);
+    const Screen screens[] = {
+        {&MenuScreens::drawMainMenu,
+         {footer, run(432, 334, TITLE_FONT, "Main Menu"), run(402, 404, BODY_FONT, "1   - Play Snake (Normal)"),
+          run(402, 424, BODY_FONT, "2   - Play Snake (Hard)"), run(402, 444, BODY_FONT, "3   - HighScores"),
+          run(402, 464, BODY_FONT, "4   - Help"), run(402, 584, BODY_FONT, "Esc - Quit Game")}},
+        {&MenuScreens::drawHelp,
+         {footer, run(472, 334, TITLE_FONT, "Help"), run(402, 404, BODY_FONT, "Action:           Key:"),
+          run(402, 434, BODY_FONT, "Up           -    up cursor"),
+          run(402, 454, BODY_FONT, "Down         -    down cursor"),
+          run(402, 474, BODY_FONT, "Left         -    left cursor"),
+          run(402, 494, BODY_FONT, "Right        -    right cursor"),
+          run(402, 514, BODY_FONT, "Pause Game   -    p"), run(402, 534, BODY_FONT, "Exit Game    -    Esc"),
+          run(402, 584, BODY_FONT, "Any key - Main Menu")}},
+        {&MenuScreens::drawAbout,
+         {footer, run(472, 334, TITLE_FONT, "About"), run(402, 404, BODY_FONT, "Developed By:"),
+          run(402, 424, BODY_FONT, "  The Tarvik-Snake team"), run(402, 454, BODY_FONT, "Special Thanks to:"),
+          run(402, 474, BODY_FONT, "  Friends and Family"), run(432, 584, BODY_FONT, "Press Any Key")}},
+    };
+    for (const Screen& screen : screens) {
+        record::reset();
+        (menu->*screen.draw)();
+        EXPECT_EQ(runs(), screen.texts);
+        // No picture: white is set before the footer and again before the title, and nothing else is drawn.
+        EXPECT_EQ(record::only({"glColor3f", "glRasterPos2f", "glDrawPixels"}), (std::vector<Call>{WHITE, WHITE}));
+        EXPECT_EQ(record::calls[0], WHITE);
+    }
 }
 
 TEST_F(MenuTest, PositionsFollowTheSurfaceSizeWithIntegerHalves)
@@ -95,95 +109,47 @@ TEST_F(MenuTest, PositionsFollowTheSurfaceSizeWithIntegerHalves)
     EXPECT_EQ(drawn[6], run(390, 583, BODY_FONT, "Esc - Quit Game"));
 }
 
-TEST_F(MenuTest, HelpDrawsItsTwoColumns)
+TEST_F(MenuTest, MainMenuKeysChangeTheScreenOrDoNothingAtAll)
 {
-    menu->drawHelp();
-    std::vector<std::string> expected = {
-        run(804, 748, FOOTER_FONT, "Tarvik-Snake 1.0"),
-        run(472, 334, TITLE_FONT, "Help"),
-        run(402, 404, BODY_FONT, "Action:           Key:"),
-        run(402, 434, BODY_FONT, "Up           -    up cursor"),
-        run(402, 454, BODY_FONT, "Down         -    down cursor"),
-        run(402, 474, BODY_FONT, "Left         -    left cursor"),
-        run(402, 494, BODY_FONT, "Right        -    right cursor"),
-        run(402, 514, BODY_FONT, "Pause Game   -    p"),
-        run(402, 534, BODY_FONT, "Exit Game    -    Esc"),
-        run(402, 584, BODY_FONT, "Any key - Main Menu"),
-    };
-    EXPECT_EQ(runs(), expected);
-    EXPECT_EQ(record::named("glColor3f"), (std::vector<Call>{WHITE, WHITE}));
-}
-
-TEST_F(MenuTest, AboutNamesTheMakersWithoutAPerson)
-{
-    menu->drawAbout();
-    std::vector<std::string> expected = {
-        run(804, 748, FOOTER_FONT, "Tarvik-Snake 1.0"),
-        run(472, 334, TITLE_FONT, "About"),
-        run(402, 404, BODY_FONT, "Developed By:"),
-        run(402, 424, BODY_FONT, "  The Tarvik-Snake team"),
-        run(402, 454, BODY_FONT, "Special Thanks to:"),
-        run(402, 474, BODY_FONT, "  Friends and Family"),
-        run(432, 584, BODY_FONT, "Press Any Key"),
-    };
-    EXPECT_EQ(runs(), expected);
-    EXPECT_EQ(record::named("glColor3f"), (std::vector<Call>{WHITE, WHITE}));
-}
-
-TEST_F(MenuTest, MainMenuKeysChangeTheScreenAndRedisplay)
-{
+    constexpr int UNCHANGED = 0;
     struct Case {
         unsigned char key;
+        int special;
         int screen;
+        int mode;  // the game's mode afterwards; it starts at 0, neither mode
     };
-    for (Case c : {Case{27, SCREEN_ABOUT}, Case{'3', SCREEN_HIGH_SCORES}, Case{'4', SCREEN_HELP}}) {
+    const Case cases[] = {
+        {27, -1, SCREEN_ABOUT, 0}, {'1', -1, SCREEN_GAME, MODE_NORMAL}, {'2', -1, SCREEN_GAME, MODE_HARD},
+        {'3', -1, SCREEN_HIGH_SCORES, 0}, {'4', -1, SCREEN_HELP, 0},
+        {'0', -1, UNCHANGED, 0}, {'5', -1, UNCHANGED, 0}, {'\r', -1, UNCHANGED, 0}, {'q', -1, UNCHANGED, 0},
+        {0xe9, -1, UNCHANGED, 0}, {'0', GLUT_KEY_LEFT, UNCHANGED, 0}, {'0', GLUT_KEY_F1, UNCHANGED, 0},
+        {'1', GLUT_KEY_F1, UNCHANGED, 0}, {27, GLUT_KEY_DOWN, UNCHANGED, 0},  // special keys go by special alone
+    };
+    for (const Case& c : cases) {
         appState->setScreen(SCREEN_MAIN_MENU);
+        snakeGame->setMode(0);
         record::reset();
-        menu->onMainMenuKey(c.key, -1, 5, 6);
-        EXPECT_EQ(appState->getScreen(), c.screen) << int(c.key);
-        EXPECT_EQ(record::calls, REDISPLAY_TO_A_KEY_IGNORING_SCREEN) << int(c.key);
+        menu->onMainMenuKey(c.key, c.special, 5, 6);
+        SCOPED_TRACE(std::to_string(c.key) + " " + std::to_string(c.special));
+        EXPECT_EQ(snakeGame->getMode(), c.mode);
+        if (c.screen == UNCHANGED) {
+            EXPECT_EQ(appState->getScreen(), SCREEN_MAIN_MENU);
+            EXPECT_TRUE(record::calls.empty());
+        } else {
+            EXPECT_EQ(appState->getScreen(), c.screen);
+            EXPECT_EQ(record::only({"glutIgnoreKeyRepeat", "glutPostRedisplay"}), SCREEN_CHANGE);
+        }
     }
-}
-
-TEST_F(MenuTest, DigitsOneAndTwoStartAGameInTheirMode)
-{
-    snakeGame->setMode(MODE_HARD);
-    menu->onMainMenuKey('1', -1, 0, 0);
-    EXPECT_EQ(snakeGame->getMode(), MODE_NORMAL);
-    EXPECT_EQ(appState->getScreen(), SCREEN_GAME);
-    EXPECT_EQ(record::named("glutPostRedisplay").size(), 1u);
-
-    appState->setScreen(SCREEN_MAIN_MENU);
-    record::reset();
-    menu->onMainMenuKey('2', -1, 0, 0);
-    EXPECT_EQ(snakeGame->getMode(), MODE_HARD);
-    EXPECT_EQ(appState->getScreen(), SCREEN_GAME);
-    EXPECT_EQ(record::named("glutPostRedisplay").size(), 1u);
-}
-
-TEST_F(MenuTest, OtherKeysOnTheMainMenuDoNothing)
-{
-    snakeGame->setMode(MODE_HARD);
-    for (unsigned char key : {'0', '5', '\r', 'a', 'Q', ' ', '\x7f', '\xe9'})
-        menu->onMainMenuKey(key, -1, 0, 0);
-    // Special keys, even with a menu digit in the key argument.
-    for (int special : {GLUT_KEY_LEFT, GLUT_KEY_UP, GLUT_KEY_F1, GLUT_KEY_HOME})
-        menu->onMainMenuKey('0', special, 0, 0);
-    menu->onMainMenuKey('1', GLUT_KEY_F1, 0, 0);
-    menu->onMainMenuKey(27, GLUT_KEY_DOWN, 0, 0);
-    EXPECT_EQ(appState->getScreen(), SCREEN_MAIN_MENU);
-    EXPECT_EQ(snakeGame->getMode(), MODE_HARD);
-    EXPECT_TRUE(record::calls.empty());
 }
 
 TEST_F(MenuTest, AnyKeyOnHelpReturnsToTheMainMenu)
 {
-    for (auto [key, special] : {std::pair{'x', -1}, std::pair{'\x1b', -1}, std::pair{'0', GLUT_KEY_UP}}) {
+    for (auto [key, special] : {std::pair{'x', -1}, std::pair{'0', GLUT_KEY_UP}}) {
         appState->setScreen(SCREEN_HELP);
         record::reset();
         menu->onHelpKey(static_cast<unsigned char>(key), special, 0, 0);
         EXPECT_EQ(appState->getScreen(), SCREEN_MAIN_MENU);
-        EXPECT_EQ(record::calls, REDISPLAY_TO_A_KEY_IGNORING_SCREEN);
+        EXPECT_EQ(record::calls, SCREEN_CHANGE);
     }
 }
 

@@ -1,0 +1,119 @@
+"""The main menu, help and about screens of the real program: where their texts
+stand, over the menu picture or on black, and where their keys lead."""
+
+import os
+import subprocess
+import unittest
+
+from harness import CONVERT, SOURCE_DIR, GameTestCase, Image, SURFACE, run, wait_for
+
+BODY_ADVANCE = 9  # the 9 by 15 font is fixed-width
+
+FOOTER = (804, 748, "Tarvik-Snake 1.0", "footer")
+MAIN_MENU = [
+    FOOTER,
+    (432, 334, "Main Menu", "title"),
+    (402, 404, "1   - Play Snake (Normal)", "body"),
+    (402, 424, "2   - Play Snake (Hard)", "body"),
+    (402, 444, "3   - HighScores", "body"),
+    (402, 464, "4   - Help", "body"),
+    (402, 584, "Esc - Quit Game", "body"),
+]
+HELP = [
+    FOOTER,
+    (472, 334, "Help", "title"),
+    (402, 404, "Action:           Key:", "body"),
+    (402, 434, "Up           -    up cursor", "body"),
+    (402, 534, "Exit Game    -    Esc", "body"),
+    (402, 584, "Any key - Main Menu", "body"),
+]
+ABOUT = [
+    FOOTER,
+    (472, 334, "About", "title"),
+    (402, 404, "Developed By:", "body"),
+    (402, 424, "  The Tarvik-Snake team", "body"),
+    (402, 474, "  Friends and Family", "body"),
+    (432, 584, "Press Any Key", "body"),
+]
+# Rows from the top of a capital letter to its baseline, by font.
+CAPITAL_HEIGHTS = {"footer": range(8, 11), "body": range(9, 12), "title": range(15, 19)}
+
+
+def shoot(game):
+    """A screenshot of the game's surface. ImageMagick copies the window's name
+    into the PPM as a comment, which Image does not expect; -strip drops it."""
+    xwd = run(["xwd", "-id", game.window, "-silent"], env=game.server.env).stdout
+    return Image(subprocess.run([CONVERT, "xwd:-", "-strip", "ppm:-"], input=xwd, check=True,
+                                stdout=subprocess.PIPE).stdout)
+
+
+def is_text(pixel):
+    return min(pixel) >= 200
+
+
+def misplaced(shot, lines):
+    """The lines whose first capital does not start at x, sit on baseline y and have its font's height."""
+    wrong = []
+    for x, y, text, font in lines:
+        x += BODY_ADVANCE * (len(text) - len(text.lstrip(" ")))
+        heights = CAPITAL_HEIGHTS[font]
+        # One character's columns, and rows from a capital's top to under the
+        # baseline: nothing of the neighbouring lines reaches in.
+        found = [(px, py) for py in range(y - heights[-1] - 1, y + 3) for px in range(x - 8, x + 8)
+                 if is_text(shot.pixel(px, py))]
+        left = min((p[0] for p in found), default=None)
+        top, bottom = min((p[1] for p in found), default=None), max((p[1] for p in found), default=None)
+        if not found or not (x <= left <= x + 1 and bottom == y - 1 and bottom - top + 1 in heights):
+            wrong.append((text, left, top, bottom))
+    return wrong
+
+
+class Menus(GameTestCase):
+
+    def open(self, images):
+        """Starts the game, acknowledges every picture error and waits for the main menu."""
+        game = self.launch(images=images)
+        game.answer("n")
+
+        def menu_shown():
+            for wid, *_ in self.server.windows("^Error$"):
+                self.server.xdotool("windowfocus", "--sync", wid, check=False)
+                self.server.xdotool("key", "--window", wid, "Return", check=False)
+                return False
+            if not any(w[3:] == SURFACE for w in self.server.windows()):
+                return False
+            game.wait_window()
+            return not misplaced(shoot(game), MAIN_MENU)
+
+        wait_for(menu_shown, 60, "no main menu")
+        return game
+
+    def show(self, game, key, lines, message):
+        game.key(key)
+        wait_for(lambda: not misplaced(shoot(game), lines), 15, message)
+
+    def test_every_screen_on_black_without_the_picture_and_the_way_out(self):
+        game = self.open(images=False)
+        shot = shoot(game)
+        # On the cleared surface everything but the text is black.
+        self.assertEqual(shot.pixel(10, 10), (0, 0, 0))
+        self.assertEqual(shot.pixel(600, 600), (0, 0, 0))
+
+        self.show(game, "4", HELP, "4 did not show the help")
+        self.show(game, "Left", MAIN_MENU, "an arrow key on the help did not return to the menu")
+        self.show(game, "Escape", ABOUT, "Escape did not show the about screen")
+        game.key("Up")
+        self.assertEqual(game.wait_exit(), 0)
+
+    @unittest.skipUnless(os.path.exists(os.path.join(SOURCE_DIR, "img", "menu.dat")), "no menu picture made yet")
+    def test_texts_stand_over_the_picture_and_an_ordinary_key_quits(self):
+        game = self.open(images=True)
+        shot = shoot(game)
+        self.assertGreater(shot.count((0, 0, SURFACE[0], SURFACE[1], ), lambda p: p != (0, 0, 0)) , 0)
+        self.show(game, "Escape", ABOUT, "Escape did not show the about screen")
+        game.key("q")
+        self.assertEqual(game.wait_exit(), 0)
+
+
+if __name__ == "__main__":
+    unittest.main()
