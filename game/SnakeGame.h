@@ -33,6 +33,9 @@ constexpr int PLAYER_NAME_SIZE = 24;
 class SnakeGame {
 public:
     SnakeGame();  // loads the pictures, then reset(MODE_NORMAL)
+    ~SnakeGame();
+    SnakeGame(const SnakeGame&) = delete;
+    SnakeGame& operator=(const SnakeGame&) = delete;
 
     void reset(int32_t newMode);
     void tick();
@@ -53,7 +56,18 @@ public:
     bool isPaused() const { return paused; }
 
 private:
-    void step();
+    friend struct SnakeGameTestAccess;  // puts the game into states play takes long to reach
+
+    // The play field's frame: a head outside it has hit the wall.
+    static constexpr int32_t FIELD_LEFT = 20;
+    static constexpr int32_t FIELD_TOP = 100;
+    static constexpr int32_t FIELD_RIGHT = 1006;
+    static constexpr int32_t FIELD_BOTTOM = 750;
+    static constexpr int32_t START_SEGMENTS = 4;
+    // Every segment lies on its own cell, so the snake never needs more.
+    static constexpr int32_t MAX_SEGMENTS = (GRID_LAST_COLUMN + 1) * (GRID_LAST_ROW + 1);
+
+    bool step();       // false when the snake should grow but the array cannot
     StepResult checkHead();
     bool placeFood();  // false when no cell is free
     void placeInitialSnake();
@@ -61,6 +75,8 @@ private:
     void pushTurn(Direction d);
     Direction popTurn();
     bool isCellFree(int32_t x, int32_t y) const;
+    bool hasFreeCell() const;
+    bool resizeSegments(int32_t capacity);  // false, with the array untouched, when memory runs out
     void endGame();
 
     void drawHud();
@@ -77,7 +93,8 @@ private:
     int32_t pendingGrowth = 0;  // segments still to add, one per step
     GridPoint food;             // (0, 0): none placed
     int32_t foodKind = FOOD_GREEN;
-    GridPoint* segments = nullptr;  // tail first, head last
+    GridPoint* segments = nullptr;  // tail first, head last; malloc'ed
+    int32_t segmentCapacity = 0;    // elements the array has room for
 
     RgbImage* titleImage = nullptr;
     RgbImage* scoreLabelImage = nullptr;
@@ -87,3 +104,7 @@ private:
     RgbImage* ringImage = nullptr;
     RgbImage* pauseImage = nullptr;
 };
+
+// The pause sign's blink, kept across frames, pauses and games.
+extern int32_t pauseBlinkCounter;  // frames drawn while paused since the sign last changed
+extern bool pauseBlinkVisible;

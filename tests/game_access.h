@@ -1,0 +1,44 @@
+#pragma once
+// Puts a SnakeGame into states that play would take long to reach, and reads
+// what it does not show. The game itself has no test-only code.
+
+#include <array>
+#include <cstring>
+#include <vector>
+
+#include "game/SnakeGame.h"
+
+struct SnakeGameTestAccess {
+    static void setSnake(SnakeGame& game, const std::vector<GridPoint>& tailFirst, Heading heading)
+    {
+        if (!game.resizeSegments(static_cast<int32_t>(tailFirst.size())))
+            std::abort();
+        std::memcpy(game.segments, tailFirst.data(), sizeof(GridPoint) * tailFirst.size());
+        game.segmentCount = static_cast<int32_t>(tailFirst.size());
+        game.heading = heading;
+    }
+    static void setFood(SnakeGame& game, GridPoint at, int32_t kind)
+    {
+        game.food = at;
+        game.foodKind = kind;
+    }
+    static int32_t& pendingGrowth(SnakeGame& game) { return game.pendingGrowth; }
+    static uint32_t& score(SnakeGame& game) { return game.score; }
+    static Heading heading(const SnakeGame& game) { return game.heading; }
+    static std::vector<Direction> turnQueue(const SnakeGame& game)
+    {
+        return {std::begin(game.turnQueue), std::end(game.turnQueue)};
+    }
+    static bool placeFood(SnakeGame& game) { return game.placeFood(); }
+    // The sixteen picture fields, in the order they are loaded.
+    static std::array<RgbImage**, 16> images(SnakeGame& game)
+    {
+        std::array<RgbImage**, 16> fields = {&game.titleImage, &game.scoreLabelImage, &game.normalLabelImage,
+                                             &game.hardLabelImage};
+        for (int d = 0; d < 10; ++d)
+            fields[4 + static_cast<size_t>(d)] = &game.digitImages[d];
+        fields[14] = &game.ringImage;
+        fields[15] = &game.pauseImage;
+        return fields;
+    }
+};
