@@ -1,19 +1,12 @@
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <cstdint>
-#include <cstdio>
 #include <filesystem>
 #include <sstream>
 #include <string>
 
-#include "game/SnakeGame.h"
-#include "screens/MenuScreens.h"
-#include "shell/App.h"
-#include "shell/AppState.h"
-#include "support/Recorder.h"
+#include "ScratchFolder.h"
 
 namespace {
 
@@ -41,25 +34,15 @@ const Call WHITE = {"glColor3f", {1, 1, 1}, ""};
 // Every screen these keys lead to ignores key repeat.
 const std::vector<Call> SCREEN_CHANGE = {{"glutIgnoreKeyRepeat", {1}, ""}, {"glutPostRedisplay", {}, ""}};
 
-// Built where there is no img/ folder, so the screens draw on black.
-class MenuTest : public ::testing::Test {
+// Each test runs in an empty folder of its own; without img/menu.dat the screens draw on black.
+class MenuTest : public ScratchFolder {
 protected:
     void SetUp() override
     {
-        record::reset();
-        if (appState == nullptr)
-            appState = new AppState(SCREEN_MAIN_MENU);
-        if (snakeGame == nullptr)
-            snakeGame = new SnakeGame();
+        ScratchFolder::SetUp();
         appState->setScreen(SCREEN_MAIN_MENU);
-        appState->setWidth(1024);
-        appState->setHeight(768);
-        menu = new MenuScreens();
         record::reset();
     }
-    void TearDown() override { delete menu; }
-
-    MenuScreens* menu = nullptr;
 };
 
 TEST_F(MenuTest, EachScreenDrawsFooterTitleAndBodyInTheirFontsOnBlack)
@@ -89,7 +72,7 @@ TEST_F(MenuTest, EachScreenDrawsFooterTitleAndBodyInTheirFontsOnBlack)
     };
     for (const Screen& screen : screens) {
         record::reset();
-        (menu->*screen.draw)();
+        (menuScreens->*screen.draw)();
         EXPECT_EQ(runs(), screen.texts);
         // No picture: white is set before the footer and again before the title, and nothing else is drawn.
         EXPECT_EQ(record::only({"glColor3f", "glRasterPos2f", "glDrawPixels"}), (std::vector<Call>{WHITE, WHITE}));
@@ -101,7 +84,7 @@ TEST_F(MenuTest, PositionsFollowTheSurfaceSizeWithIntegerHalves)
 {
     appState->setWidth(1001);
     appState->setHeight(767);
-    menu->drawMainMenu();
+    menuScreens->drawMainMenu();
     auto drawn = runs();
     ASSERT_EQ(drawn.size(), 7u);
     EXPECT_EQ(drawn[0], run(781, 747, FOOTER_FONT, "Tarvik-Snake 1.0"));
@@ -129,7 +112,7 @@ TEST_F(MenuTest, MainMenuKeysChangeTheScreenOrDoNothingAtAll)
         appState->setScreen(SCREEN_MAIN_MENU);
         snakeGame->setMode(0);
         record::reset();
-        menu->onMainMenuKey(c.key, c.special, 5, 6);
+        menuScreens->onMainMenuKey(c.key, c.special, 5, 6);
         SCOPED_TRACE(std::to_string(c.key) + " " + std::to_string(c.special));
         EXPECT_EQ(snakeGame->getMode(), c.mode);
         if (c.screen == UNCHANGED) {
@@ -147,7 +130,7 @@ TEST_F(MenuTest, AnyKeyOnHelpReturnsToTheMainMenu)
     for (auto [key, special] : {std::pair{'x', -1}, std::pair{'0', GLUT_KEY_UP}}) {
         appState->setScreen(SCREEN_HELP);
         record::reset();
-        menu->onHelpKey(static_cast<unsigned char>(key), special, 0, 0);
+        menuScreens->onHelpKey(static_cast<unsigned char>(key), special, 0, 0);
         EXPECT_EQ(appState->getScreen(), SCREEN_MAIN_MENU);
         EXPECT_EQ(record::calls, SCREEN_CHANGE);
     }
@@ -155,37 +138,22 @@ TEST_F(MenuTest, AnyKeyOnHelpReturnsToTheMainMenu)
 
 TEST_F(MenuTest, AnyKeyOnAboutEndsTheProgramWithStatusZero)
 {
-    EXPECT_EXIT(menu->onAboutKey('q', -1, 0, 0), ::testing::ExitedWithCode(0), "");
-    EXPECT_EXIT(menu->onAboutKey('0', GLUT_KEY_RIGHT, 0, 0), ::testing::ExitedWithCode(0), "");
-}
-
-// A 2 x 1 picture, 24 bits per pixel, bottom-up, rows padded to 4 bytes.
-void writeTinyBmp(const char* path)
-{
-    const unsigned char file[] = {
-        'B', 'M', 62, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0,  // file header: size 62, pixels at 54
-        40, 0, 0, 0, 2, 0, 0, 0, 1, 0, 0, 0, 1, 0, 24, 0, 0, 0, 0, 0, 8, 0, 0, 0,
-        0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,  // info header: 2 x 1, 24 bits, no compression
-        0, 0, 255, 255, 0, 0, 0, 0,                      // red, blue (stored blue, green, red), padding
-    };
-    std::FILE* f = std::fopen(path, "wb");
-    ASSERT_NE(f, nullptr);
-    ASSERT_EQ(std::fwrite(file, 1, sizeof file, f), sizeof file);
-    std::fclose(f);
+    EXPECT_EXIT(menuScreens->onAboutKey('q', -1, 0, 0), ::testing::ExitedWithCode(0), "");
+    EXPECT_EXIT(menuScreens->onAboutKey('0', GLUT_KEY_RIGHT, 0, 0), ::testing::ExitedWithCode(0), "");
 }
 
 TEST_F(MenuTest, ThePictureRisesFromTheBottomEdgeUnderTheFooter)
 {
-    namespace fs = std::filesystem;
-    fs::path folder = fs::temp_directory_path() / ("tarvik-menu-test-" + std::to_string(getpid()));
-    fs::create_directories(folder / "img");
-    fs::path previous = fs::current_path();
-    fs::current_path(folder);
-    writeTinyBmp("img/menu.dat");
-    // Kept for the rest of the run, like the program's own.
-    static MenuScreens* withPicture = new MenuScreens();
-    fs::current_path(previous);
-    fs::remove_all(folder);
+    // 2 x 1 pixels of 24 bits, rows padded to 4 bytes.
+    const unsigned char bmp[] = {
+        'B', 'M', 62, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0,                          // file header
+        40, 0, 0, 0, 2, 0, 0, 0, 1, 0, 0, 0, 1, 0, 24, 0, 0, 0, 0, 0, 8, 0, 0, 0,  // info header
+        0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+        0, 0, 255, 255, 0, 0, 0, 0,  // red, blue (stored blue, green, red), padding
+    };
+    std::filesystem::create_directory("img");
+    writeFile("img/menu.dat", std::string(std::begin(bmp), std::end(bmp)));
+    static MenuScreens* withPicture = new MenuScreens();  // kept for the run, like the program's own
 
     record::reset();
     withPicture->drawAbout();
