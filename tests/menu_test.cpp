@@ -80,18 +80,6 @@ TEST_F(MenuTest, EachScreenDrawsFooterTitleAndBodyInTheirFontsOnBlack)
     }
 }
 
-TEST_F(MenuTest, PositionsFollowTheSurfaceSizeWithIntegerHalves)
-{
-    appState->setWidth(1001);
-    appState->setHeight(767);
-    menuScreens->drawMainMenu();
-    auto drawn = runs();
-    ASSERT_EQ(drawn.size(), 7u);
-    EXPECT_EQ(drawn[0], run(781, 747, FOOTER_FONT, "Tarvik-Snake 1.0"));
-    EXPECT_EQ(drawn[1], run(420, 333, TITLE_FONT, "Main Menu"));
-    EXPECT_EQ(drawn[6], run(390, 583, BODY_FONT, "Esc - Quit Game"));
-}
-
 TEST_F(MenuTest, MainMenuKeysChangeTheScreenOrDoNothingAtAll)
 {
     constexpr int UNCHANGED = 0;
