@@ -85,16 +85,19 @@ class Image:
     """A screenshot: pixel(x, y) gives (r, g, b)."""
 
     def __init__(self, ppm):
-        parts = []
+        fields = []
         index = 0
-        while len(parts) < 4:  # magic, width, height, maximum value
+        while len(fields) < 4:  # magic, width, height, maximum value; "#" starts a comment line
             while ppm[index:index + 1].isspace():
                 index += 1
+            if ppm[index:index + 1] == b"#":
+                index = ppm.index(b"\n", index)
+                continue
             start = index
             while not ppm[index:index + 1].isspace():
                 index += 1
-            parts.append(ppm[start:index])
-        self.width, self.height = int(parts[1]), int(parts[2])
+            fields.append(ppm[start:index])
+        self.width, self.height = int(fields[1]), int(fields[2])
         self.pixels = ppm[index + 1:]
 
     def pixel(self, x, y):
