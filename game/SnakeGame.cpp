@@ -29,7 +29,7 @@ struct FoodValue {
     uint32_t points;
 };
 constexpr FoodValue FOOD_VALUES[] = {{25, 1, 5}, {75, 2, 10}, {100, 8, 40}};
-constexpr int32_t FOOD_KIND_COUNT = sizeof FOOD_VALUES / sizeof FOOD_VALUES[0];
+constexpr int32_t FOOD_KIND_COUNT = static_cast<int32_t>(std::size(FOOD_VALUES));
 
 void freeImage(RgbImage* image)
 {
@@ -173,10 +173,11 @@ bool SnakeGame::step()
 {
     // Room for the new head comes first, so a snake that cannot grow is left
     // exactly as it was.
+    // Doubling keeps the copying linear in the snake's final length.
     bool growing = pendingGrowth > 0;
     if (growing && segmentCount == segmentCapacity) {
-        int32_t capacity = segmentCapacity * 2 < MAX_SEGMENTS ? segmentCapacity * 2 : MAX_SEGMENTS;
-        if (segmentCount >= MAX_SEGMENTS || !resizeSegments(capacity))
+        int32_t capacity = segmentCapacity * 2 < GRID_CELLS ? segmentCapacity * 2 : GRID_CELLS;
+        if (segmentCount >= GRID_CELLS || !resizeSegments(capacity))
             return false;
     }
 
@@ -263,7 +264,7 @@ bool SnakeGame::isCellFree(int32_t x, int32_t y) const
 
 bool SnakeGame::hasFreeCell() const
 {
-    bool taken[MAX_SEGMENTS] = {};
+    bool taken[GRID_CELLS] = {};
     int32_t takenCount = 0;
     for (int32_t i = 0; i < segmentCount; ++i) {
         int32_t column = (segments[i].x - GRID_ORIGIN_X) / CELL_SIZE;
@@ -275,7 +276,7 @@ bool SnakeGame::hasFreeCell() const
         takenCount += !slot;
         slot = true;
     }
-    return takenCount < MAX_SEGMENTS;
+    return takenCount < GRID_CELLS;
 }
 
 bool SnakeGame::resizeSegments(int32_t capacity)

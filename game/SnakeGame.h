@@ -64,8 +64,8 @@ private:
     static constexpr int32_t FIELD_RIGHT = 1006;
     static constexpr int32_t FIELD_BOTTOM = 750;
     static constexpr int32_t START_SEGMENTS = 4;
-    // Every segment lies on its own cell, so the snake never needs more.
-    static constexpr int32_t MAX_SEGMENTS = (GRID_LAST_COLUMN + 1) * (GRID_LAST_ROW + 1);
+    // Every segment lies on its own cell, so the snake never needs more segments.
+    static constexpr int32_t GRID_CELLS = (GRID_LAST_COLUMN + 1) * (GRID_LAST_ROW + 1);
 
     bool step();       // false when the snake should grow but the array cannot
     StepResult checkHead();

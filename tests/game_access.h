@@ -2,14 +2,22 @@
 // Puts a SnakeGame into states that play would take long to reach, and reads
 // what it does not show. The game itself has no test-only code.
 
+#include <gtest/gtest.h>
+
 #include <array>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 #include "game/SnakeGame.h"
+#include "shell/App.h"
+#include "shell/AppState.h"
+#include "support/Recorder.h"
+
+using Snake = std::vector<GridPoint>;
 
 struct SnakeGameTestAccess {
-    static void setSnake(SnakeGame& game, const std::vector<GridPoint>& tailFirst, Heading heading)
+    static void setSnake(SnakeGame& game, const Snake& tailFirst, Heading heading)
     {
         if (!game.resizeSegments(static_cast<int32_t>(tailFirst.size())))
             std::abort();
@@ -35,10 +43,33 @@ struct SnakeGameTestAccess {
     {
         std::array<RgbImage**, 16> fields = {&game.titleImage, &game.scoreLabelImage, &game.normalLabelImage,
                                              &game.hardLabelImage};
-        for (int d = 0; d < 10; ++d)
-            fields[4 + static_cast<size_t>(d)] = &game.digitImages[d];
+        for (size_t d = 0; d < 10; ++d)
+            fields[4 + d] = &game.digitImages[d];
         fields[14] = &game.ringImage;
         fields[15] = &game.pauseImage;
         return fields;
     }
+};
+
+// A fresh game on the game screen, with the record of calls cleared.
+class GameFixture : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        record::reset();
+        savedAppState = appState;
+        appState = &state;
+        state.setWidth(1024);
+        game.emplace();
+        record::calls.clear();
+    }
+    void TearDown() override
+    {
+        game.reset();
+        appState = savedAppState;
+    }
+
+    AppState state{SCREEN_GAME};
+    AppState* savedAppState = nullptr;
+    std::optional<SnakeGame> game;
 };
