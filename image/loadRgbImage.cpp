@@ -100,12 +100,12 @@ bool readHeader(const FileView& file, WorkingHeader& header)
 }
 
 // Colours past the end of the table stay black.
-void readPalette(const FileView& file, const WorkingHeader& header, Rgb palette[PALETTE_SIZE])
+void readPalette(const FileView& file, const WorkingHeader& header, Color palette[PALETTE_SIZE])
 {
-    std::memset(palette, 0, sizeof(Rgb) * PALETTE_SIZE);
+    std::memset(palette, 0, sizeof(Color) * PALETTE_SIZE);
     const uint8_t* entry = file.data + header.colorTableOffset;
     for (std::size_t i = 0; i < header.colorCount && i < PALETTE_SIZE; ++i, entry += header.colorEntrySize)
-        palette[i] = Rgb{entry[2], entry[1], entry[0]};
+        palette[i] = Color{entry[2], entry[1], entry[0], 0};
 }
 
 bool isSupported(const WorkingHeader& header)
@@ -134,7 +134,7 @@ uint64_t requiredPixelBytes(const WorkingHeader& header, uint32_t rows)
     return storedRowBytes(header) * (rows - 1) + pixelsOfLastRow;
 }
 
-void convertRows(const FileView& file, const WorkingHeader& header, uint32_t rows, const Rgb* palette,
+void convertRows(const FileView& file, const WorkingHeader& header, uint32_t rows, const Color* palette,
                  uint8_t* out)
 {
     RowConverter convert = rowConverterFor(header.bitsPerPixel);
@@ -172,23 +172,31 @@ RgbImage* decode(const FileView& file)
     if (pixelBytes > MAX_PIXEL_BYTES)
         return fail(MESSAGE_OUT_OF_MEMORY);
 
+    // A run-length stream is read through once before anything is allocated
+    // for it, so that a broken one fails here like any other that cannot be
+    // converted.
+    bool runLength = header.compression != COMPRESSION_NONE;
+    auto decodeStream = [&](const Color* palette, uint8_t* out) {
+        return decodeRunLength(file.data + header.pixelOffset, file.size - header.pixelOffset, header.compression,
+                               static_cast<uint32_t>(header.width), rows, palette, out);
+    };
     if (!isSupported(header) || !file.holds(header.colorTableOffset, header.colorEntrySize * header.colorCount) ||
-        !file.holds(header.pixelOffset, requiredPixelBytes(header, rows)))
+        !file.holds(header.pixelOffset, requiredPixelBytes(header, rows)) ||
+        (runLength && !decodeStream(nullptr, nullptr)))
         return fail(MESSAGE_CONVERSION_ERROR);
-    Rgb palette[PALETTE_SIZE];
+    Color palette[PALETTE_SIZE];
     readPalette(file, header, palette);
 
-    auto* data = static_cast<uint8_t*>(std::malloc(static_cast<std::size_t>(pixelBytes)));
+    // What a run-length stream skips stays black; zeroed memory also costs
+    // nothing for the parts it never paints.
+    auto size = static_cast<std::size_t>(pixelBytes);
+    auto* data = static_cast<uint8_t*>(runLength ? std::calloc(size, 1) : std::malloc(size));
     if (!data)
         return fail(MESSAGE_OUT_OF_MEMORY);
-    if (header.compression == COMPRESSION_NONE) {
+    if (runLength)
+        decodeStream(palette, data);
+    else
         convertRows(file, header, rows, palette, data);
-    } else if (!decodeRunLength(file.data + header.pixelOffset, file.size - header.pixelOffset,
-                                header.compression, static_cast<uint32_t>(header.width), rows, palette,
-                                data)) {
-        std::free(data);
-        return fail(MESSAGE_CONVERSION_ERROR);
-    }
 
     auto* image = static_cast<RgbImage*>(std::malloc(sizeof(RgbImage)));
     if (!image) {
