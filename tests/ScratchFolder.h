@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "game/SnakeGame.h"
 #include "highscores/HighScoreTable.h"
@@ -59,3 +60,18 @@ protected:
     std::filesystem::path home;
     std::filesystem::path folder;
 };
+
+// Compares the texts drawn last with the expected ones: position, text and font.
+// Whatever came before them (the footer of the background) is not looked at.
+inline void expectLastTextRuns(const std::vector<record::TextRun>& expected)
+{
+    std::vector<record::TextRun> runs = record::textRuns();
+    ASSERT_GE(runs.size(), expected.size());
+    runs.erase(runs.begin(), runs.end() - static_cast<long>(expected.size()));
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(runs[i].x, expected[i].x) << i;
+        EXPECT_EQ(runs[i].y, expected[i].y) << i;
+        EXPECT_EQ(runs[i].text, expected[i].text) << i;
+        EXPECT_EQ(runs[i].font, expected[i].font) << i;
+    }
+}

@@ -72,7 +72,6 @@ TEST_F(GameOver, ShowsTheScoreAndTheNameTypedSoFar)
     type("Ab 1");
     record::reset();
     menuScreens->drawGameOver();
-    std::vector<record::TextRun> runs = record::textRuns();
     void* title = GLUT_BITMAP_TIMES_ROMAN_24;
     void* body = GLUT_BITMAP_9_BY_15;
     std::vector<record::TextRun> expected = {
@@ -82,14 +81,7 @@ TEST_F(GameOver, ShowsTheScoreAndTheNameTypedSoFar)
         {402, 454, "> Ab 1", body},
         {402, 584, "Enter to Continue", body},
     };
-    ASSERT_GE(runs.size(), expected.size());
-    runs.erase(runs.begin(), runs.end() - static_cast<long>(expected.size()));  // the footer comes first
-    for (std::size_t i = 0; i < expected.size(); ++i) {
-        EXPECT_EQ(runs[i].x, expected[i].x) << i;
-        EXPECT_EQ(runs[i].y, expected[i].y) << i;
-        EXPECT_EQ(runs[i].text, expected[i].text) << i;
-        EXPECT_EQ(runs[i].font, expected[i].font) << i;
-    }
+    expectLastTextRuns(expected);
 }
 
 TEST_F(GameOver, NamesTakeLettersDigitsAndSpacesUpToTwentyCharacters)

@@ -11,12 +11,6 @@
 #include <filesystem>
 #include <random>
 
-#include "game/SnakeGame.h"
-#include "highscores/HighScoreTable.h"
-#include "screens/MenuScreens.h"
-#include "shell/App.h"
-#include "shell/AppState.h"
-#include "support/Recorder.h"
 #include "ScratchFolder.h"
 
 namespace {
@@ -282,7 +276,7 @@ protected:
     void SetUp() override
     {
         HighScoreFile::SetUp();
-        store(half({{"ann", 4000000000u}, {"", 800}, {"bob", 700}, {"c", 9}, {"d", 8}, {"e", 7}, {"f", 6}, {"g", 5}, {"h", 4}, {"zed", 3}}) +
+        store(half({{"ann", 4000000000u}, {"", 800}, {"bob", 700}, {"", 9}, {"", 8}, {"", 7}, {"", 6}, {"", 5}, {"", 4}, {"zed", 3}}) +
               half({{"hard one", 12}}));
         delete highScoreTable;
         highScoreTable = new HighScoreTable();
@@ -299,7 +293,7 @@ protected:
 
 TEST_F(HighScoreScreen, ShowsTheListOfTheCurrentModeWithBlankRowsForEmptyNames)
 {
-    std::vector<record::TextRun> runs = drawn();
+    drawn();
     void* title = GLUT_BITMAP_TIMES_ROMAN_24;
     void* body = GLUT_BITMAP_9_BY_15;
     std::vector<record::TextRun> expected = {
@@ -307,23 +301,10 @@ TEST_F(HighScoreScreen, ShowsTheListOfTheCurrentModeWithBlankRowsForEmptyNames)
         {412, 404, "<-  Normal  ->", body},
         {402, 444, "1  -> 4000000000 , ann", body},
         {402, 484, "3  -> 700 , bob", body},
-        {402, 504, "4  -> 9 , c", body},
-        {402, 524, "5  -> 8 , d", body},
-        {402, 544, "6  -> 7 , e", body},
-        {402, 564, "7  -> 6 , f", body},
-        {402, 584, "8  -> 5 , g", body},
-        {402, 604, "9  -> 4 , h", body},
         {402, 624, "10 -> 3 , zed", body},
         {402, 664, "Any key - Main Menu", body},
     };
-    ASSERT_GE(runs.size(), expected.size());
-    runs.erase(runs.begin(), runs.end() - static_cast<long>(expected.size()));  // the footer comes first
-    for (std::size_t i = 0; i < expected.size(); ++i) {
-        EXPECT_EQ(runs[i].x, expected[i].x) << i;
-        EXPECT_EQ(runs[i].y, expected[i].y) << i;
-        EXPECT_EQ(runs[i].text, expected[i].text) << i;
-        EXPECT_EQ(runs[i].font, expected[i].font) << i;
-    }
+    expectLastTextRuns(expected);
 }
 
 TEST_F(HighScoreScreen, TheSideArrowsToggleTheListAndStay)
