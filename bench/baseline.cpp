@@ -86,12 +86,7 @@ int main(int argc, char** argv)
         octagons = std::atoi(argv[2]);
     if (argc > 3 && std::atoi(argv[3]) > 0)
         tickRate = std::atoi(argv[3]);
-    int one = 1;
-    glutInit(&one, argv);
-    glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_ACCUM | GLUT_DEPTH);
-    glutInitWindowSize(1024, 768);
-    glutInitWindowPosition(150, 50);
-    glutCreateWindow("Tarvik-Snake baseline");
+    openGameSizedWindow(argv, "Tarvik-Snake baseline");
     glutDisplayFunc(display);
     glutReshapeFunc(reshape);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);

@@ -1,6 +1,6 @@
 #include "baseline_frame.h"
 
-#include <GL/gl.h>
+#include <GL/freeglut.h>
 
 #include <cmath>
 
@@ -21,6 +21,16 @@ void octagon(float x, float y)
 }
 
 }  // namespace
+
+void openGameSizedWindow(char** argv, const char* title)
+{
+    int one = 1;
+    glutInit(&one, argv);
+    glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_ACCUM | GLUT_DEPTH);
+    glutInitWindowSize(1024, 768);
+    glutInitWindowPosition(150, 50);
+    glutCreateWindow(title);
+}
 
 void drawBaselineFrame(int octagons)
 {

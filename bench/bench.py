@@ -122,6 +122,7 @@ class Bench:
         self.server = harness.XServer()
         self.rows = []
         self.notes = []
+        self.renderer = "unknown"  # set by the frame cost run
 
     def close(self):
         self.server.stop()
@@ -260,8 +261,9 @@ class Bench:
     # Frame cost with the longest snake, against the baseline's frame, in one process.
 
     def frames(self, turns):
-        result = harness.run([os.path.join(self.build, "bench", "frame_cost"), str(turns)], env=self.server.env,
-                             timeout=600)
+        # It loads the game's pictures from img/ under its working folder.
+        result = subprocess.run([os.path.join(self.build, "bench", "frame_cost"), str(turns)], cwd=self.folder,
+                                env=self.server.env, timeout=600, check=True, stdout=subprocess.PIPE)
         figures = {}
         for line in result.stdout.decode().splitlines():
             kind, _, rest = line.partition(" ")

@@ -4,7 +4,7 @@
 // and timed in process CPU time (the renderer's threads included) and in wall
 // time. Run it from a folder holding img/. Prints the renderer's name, then one
 // line per frame kind:
-//   renderer <GL_RENDERER>
+//   renderer <GL_RENDERER>, OpenGL <GL_VERSION>
 //   <kind> <frames> <median CPU us> <median wall us>
 #include <GL/freeglut.h>
 
@@ -88,7 +88,8 @@ void measure()
         timeFrames(game, [] { snakeGame->draw(); });
         timeFrames(baseline, [] { drawBaselineFrame(LONGEST_SNAKE); });
     }
-    std::printf("renderer %s\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
+    std::printf("renderer %s, OpenGL %s\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)),
+                reinterpret_cast<const char*>(glGetString(GL_VERSION)));
     report("game", game);
     report("baseline", baseline);
     std::fflush(stdout);
@@ -110,12 +111,7 @@ int main(int argc, char** argv)
 {
     if (argc > 1)
         turns = std::max(1, std::atoi(argv[1]));
-    int one = 1;
-    glutInit(&one, argv);
-    glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_ACCUM | GLUT_DEPTH);
-    glutInitWindowSize(1024, 768);
-    glutInitWindowPosition(150, 50);
-    glutCreateWindow("Tarvik-Snake frame cost");
+    openGameSizedWindow(argv, "Tarvik-Snake frame cost");
     glutDisplayFunc(display);
     glutReshapeFunc(onReshape);
 

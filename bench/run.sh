@@ -6,5 +6,6 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/tools/setup.sh" --test
 cmake -S "$root" -B "$root/build/bench" -DCMAKE_BUILD_TYPE=Release -DTARVIK_TESTS=OFF -DTARVIK_BENCH=ON >/dev/null
-cmake --build "$root/build/bench" -j"$(nproc)" >/dev/null
+cmake --build "$root/build/bench" -j"$(nproc)" >"$root/build/bench/build.log" 2>&1 ||
+  { cat "$root/build/bench/build.log"; exit 1; }
 python3 "$root/bench/bench.py" "$root/build/bench" "$@"
