@@ -63,8 +63,11 @@ void gluOrtho2D(GLdouble left, GLdouble right, GLdouble bottom, GLdouble top)
 void glutInit(int* argc, char** argv)
 {
     std::string line;
-    for (int i = 0; i < *argc; ++i)
-        line += (i ? " " : "") + std::string(argv[i]);
+    for (int i = 0; i < *argc; ++i) {
+        if (i)
+            line += ' ';
+        line += argv[i];
+    }
     add("glutInit", {double(*argc)}, line);
 }
 void glutInitDisplayMode(unsigned int mode) { add("glutInitDisplayMode", {double(mode)}); }
