@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, then builds and runs every test: the unit tests,
 # the same tests under AddressSanitizer and UndefinedBehaviorSanitizer, the
-# fuzzers for a bounded time, and the real program under Xvfb.
+# fuzzers for a bounded time, the real program under Xvfb, and a session of it
+# under valgrind's memcheck.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc)
@@ -27,3 +28,6 @@ echo "== unit tests with sanitizers"
 
 echo "== unit and end-to-end tests"
 (cd "$root/build/test" && ctest -L unit -j"$jobs" --output-on-failure && ctest -L e2e --output-on-failure)
+
+echo "== memory check: a session of the game under valgrind"
+TARVIK_EXE="$root/build/test/tarvik-snake" TARVIK_SOURCE_DIR="$root" python3 "$root/tests/e2e/memcheck.py"

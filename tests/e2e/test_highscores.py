@@ -3,32 +3,17 @@ the score on the high-score screen and in scores/HighScores.dat, both lists,
 and the score still there after a restart."""
 
 import struct
-import subprocess
 import time
 import unittest
 
-from harness import CONVERT, SURFACE, GameTestCase, Image, run, wait_for
+from harness import ARROWS, CELL, COLUMNS, ORIGIN_X, ORIGIN_Y, ROWS, GameTestCase, near, wait_for
 
 RATE = 0.2  # the clock runs at a fifth of its speed: a Normal step every 625 ms
-CELL, ORIGIN_X, ORIGIN_Y, COLUMNS, ROWS = 21, 30, 110, 47, 31
 HEAD_MARK = (255, 255, 255)
 FOOD_POINTS = {(0, 204, 0): 5, (255, 255, 0): 10, (255, 0, 0): 40}
-ARROWS = {(-1, 0): "Left", (1, 0): "Right", (0, -1): "Up", (0, 1): "Down"}
 BODY_LEFT, GLYPH_WIDTH = 402, 9  # the 9 by 15 font is fixed-width
 NAME = "Zed 42"
 RECORD = 28
-
-
-def shoot(game):
-    """The surface now. ImageMagick copies the window's name into the PPM as a
-    comment, which Image does not expect; -strip drops it."""
-    xwd = run(["xwd", "-id", game.window, "-silent"], env=game.server.env).stdout
-    return Image(subprocess.run([CONVERT, "xwd:-", "-strip", "ppm:-"], input=xwd, check=True,
-                                stdout=subprocess.PIPE).stdout)
-
-
-def near(pixel, colour, tolerance=8):
-    return all(abs(a - b) <= tolerance for a, b in zip(pixel, colour))
 
 
 def cells_with(shot, colours):
@@ -61,11 +46,6 @@ def glyphs(shot, baseline, count):
             for i in range(count)]
 
 
-def crop(shot, box):
-    x0, y0, x1, y1 = box
-    return [shot.pixel(x, y) for y in range(y0, y1) for x in range(x0, x1)]
-
-
 ROWS_BOX = (380, 425, 900, 630)       # the ten rows of a list
 SELECTOR_BOX = (400, 385, 560, 410)   # "<-  Normal  ->" or "<-   Hard   ->"
 SELECTOR_LEFT = 412
@@ -75,29 +55,13 @@ FIRST_ROW, LAST_LINE = 444, 664
 class HighScores(GameTestCase):
 
     def open(self, **options):
-        """Starts the game, acknowledges the error of every missing picture and waits for the main menu.
-        The errors are answered from the keyboard as a player would: a key sent to the box's window
-        directly makes the game drop its first Return."""
-        game = self.launch(images=False, rate=RATE, **options)
-        game.answer("n")
-
-        def menu_shown():
-            for wid, *_ in self.server.windows("^Error$"):
-                self.server.xdotool("windowfocus", "--sync", wid, check=False)
-                self.server.xdotool("key", "Return", check=False)
-                return False
-            if not any(w[3:] == SURFACE for w in self.server.windows()):
-                return False
-            game.wait_window()
-            return shows_line(shoot(game), 404, "1   - Play Snake (Normal)")
-
-        wait_for(menu_shown, 60, "no main menu")
-        return game
+        """Starts the game without its pictures, acknowledging their errors, and waits for the main menu."""
+        return self.launch(images=False, rate=RATE, **options).start()
 
     def play_to_first_food(self, game):
         """Steers the snake to the first food from what the screen shows; returns the food's points."""
         shot = wait_for(lambda: (lambda s: s if cells_with(s, FOOD_POINTS) and cells_with(s, [HEAD_MARK]) else None)(
-            shoot(game)), 15, "no game screen")
+            game.screenshot()), 15, "no game screen")
         (food, colour), = cells_with(shot, FOOD_POINTS)
         (head, _), = cells_with(shot, [HEAD_MARK])
         heading, turned_at = (-1, 0), None
@@ -112,7 +76,7 @@ class HighScores(GameTestCase):
             if want != heading and turned_at != head:
                 game.key(ARROWS[want])
                 turned_at = head
-            marks = cells_with(shoot(game), [HEAD_MARK])
+            marks = cells_with(game.screenshot(), [HEAD_MARK])
             self.assertTrue(marks, "the snake died on its way")
             moved = marks[0][0]
             if moved != head:
@@ -126,15 +90,15 @@ class HighScores(GameTestCase):
         points = self.play_to_first_food(game)
 
         # Left alone, the snake runs into the frame.
-        wait_for(lambda: shows_line(shoot(game), 434, "Insert Your Name:"), 60, "no game-over screen")
-        shot = shoot(game)
+        wait_for(lambda: shows_line(game.screenshot(), 434, "Insert Your Name:"), 60, "no game-over screen")
+        shot = game.screenshot()
         self.assertTrue(shows_line(shot, 404, f"Your Score is: {points}"))
         self.assertTrue(shows_line(shot, 454, ">"))
 
         game.type(NAME + "x")
         game.key("BackSpace", "slash", "Left")  # punctuation and arrows type nothing
         name_line = "> " + NAME
-        game_over = wait_for(lambda: (lambda s: s if shows_line(s, 454, name_line) else None)(shoot(game)), 15,
+        game_over = wait_for(lambda: (lambda s: s if shows_line(s, 454, name_line) else None)(game.screenshot()), 15,
                              "the name did not show")
         game.key("Return")
 
@@ -144,7 +108,7 @@ class HighScores(GameTestCase):
             return (shows_line(s, 404, selector, SELECTOR_LEFT) and shows_line(s, LAST_LINE, "Any key - Main Menu")
                     and shows_line(s, FIRST_ROW, row))
 
-        normal = wait_for(lambda: (lambda s: s if list_shown(s) else None)(shoot(game)), 15,
+        normal = wait_for(lambda: (lambda s: s if list_shown(s) else None)(game.screenshot()), 15,
                           "the score is not on the high-score screen")
         # The row's characters are those the game-over screen showed: the name, the score and the arrow.
         shown = glyphs(normal, FIRST_ROW, len(row))
@@ -162,26 +126,26 @@ class HighScores(GameTestCase):
 
         # The Hard list is empty; both arrows toggle back to the same Normal list.
         game.key("Right")
-        hard = wait_for(lambda: (lambda s: s if text_span(s, FIRST_ROW) is None else None)(shoot(game)), 15,
+        hard = wait_for(lambda: (lambda s: s if text_span(s, FIRST_ROW) is None else None)(game.screenshot()), 15,
                         "Right did not show the Hard list")
-        self.assertNotEqual(crop(hard, SELECTOR_BOX), crop(normal, SELECTOR_BOX))
+        self.assertNotEqual(hard.crop(SELECTOR_BOX), normal.crop(SELECTOR_BOX))
         self.assertTrue(shows_line(hard, 404, "<-   Hard   ->", SELECTOR_LEFT))
         game.key("Left")
-        back = wait_for(lambda: (lambda s: s if list_shown(s) else None)(shoot(game)), 15,
+        back = wait_for(lambda: (lambda s: s if list_shown(s) else None)(game.screenshot()), 15,
                         "Left did not bring the Normal list back")
-        self.assertEqual(crop(back, ROWS_BOX), crop(normal, ROWS_BOX))
-        self.assertEqual(crop(back, SELECTOR_BOX), crop(normal, SELECTOR_BOX))
+        self.assertEqual(back.crop(ROWS_BOX), normal.crop(ROWS_BOX))
+        self.assertEqual(back.crop(SELECTOR_BOX), normal.crop(SELECTOR_BOX))
 
         game.key("x")
-        wait_for(lambda: shows_line(shoot(game), 404, "1   - Play Snake (Normal)"), 15, "no main menu after a key")
+        wait_for(lambda: shows_line(game.screenshot(), 404, "1   - Play Snake (Normal)"), 15, "no main menu after a key")
         game.close()
 
         # A new run reads the file: the same list, drawn the same.
         again = self.open(scores=stored)
         again.key("3")
-        shot = wait_for(lambda: (lambda s: s if list_shown(s) else None)(shoot(again)), 15,
+        shot = wait_for(lambda: (lambda s: s if list_shown(s) else None)(again.screenshot()), 15,
                         "the score did not survive a restart")
-        self.assertEqual(crop(shot, ROWS_BOX), crop(normal, ROWS_BOX))
+        self.assertEqual(shot.crop(ROWS_BOX), normal.crop(ROWS_BOX))
         self.assertEqual(again.scores(), stored)
 
 

@@ -1,11 +1,9 @@
 """The main menu, help and about screens of the real program: where their texts
 stand, over the menu picture or on black, and where their keys lead."""
 
-import os
-import subprocess
 import unittest
 
-from harness import CONVERT, SOURCE_DIR, GameTestCase, Image, SURFACE, run, wait_for
+from harness import SURFACE, GameTestCase, picture, wait_for
 
 BODY_ADVANCE = 9  # the 9 by 15 font is fixed-width
 
@@ -41,14 +39,6 @@ TEXT_AREA = (395, 310, 910, 750)
 CAPITAL_HEIGHTS = {"footer": range(8, 11), "body": range(9, 12), "title": range(15, 19)}
 
 
-def shoot(game):
-    """A screenshot of the game's surface. ImageMagick copies the window's name
-    into the PPM as a comment, which Image does not expect; -strip drops it."""
-    xwd = run(["xwd", "-id", game.window, "-silent"], env=game.server.env).stdout
-    return Image(subprocess.run([CONVERT, "xwd:-", "-strip", "ppm:-"], input=xwd, check=True,
-                                stdout=subprocess.PIPE).stdout)
-
-
 def is_text(pixel):
     return min(pixel) >= 200
 
@@ -74,29 +64,17 @@ class Menus(GameTestCase):
 
     def open(self, images):
         """Starts the game, acknowledges every picture error and waits for the main menu."""
-        game = self.launch(images=images)
-        game.answer("n")
-
-        def menu_shown():
-            for wid, *_ in self.server.windows("^Error$"):
-                self.server.xdotool("windowfocus", "--sync", wid, check=False)
-                self.server.xdotool("key", "--window", wid, "Return", check=False)
-                return False
-            if not any(w[3:] == SURFACE for w in self.server.windows()):
-                return False
-            game.wait_window()
-            return not misplaced(shoot(game), MAIN_MENU)
-
-        wait_for(menu_shown, 60, "no main menu")
+        game = self.launch(images=images).start()
+        self.assertEqual(misplaced(game.screenshot(), MAIN_MENU), [])
         return game
 
     def show(self, game, key, lines, message):
         game.key(key)
-        wait_for(lambda: not misplaced(shoot(game), lines), 15, message)
+        wait_for(lambda: not misplaced(game.screenshot(), lines), 15, message)
 
     def test_every_screen_on_black_without_the_picture_and_the_way_out(self):
         game = self.open(images=False)
-        shot = shoot(game)
+        shot = game.screenshot()
         # On the cleared surface everything but the text is black.
         self.assertEqual(shot.pixel(10, 10), (0, 0, 0))
         self.assertEqual(shot.pixel(600, 600), (0, 0, 0))
@@ -109,17 +87,16 @@ class Menus(GameTestCase):
 
     def test_texts_stand_over_the_picture_and_an_ordinary_key_quits(self):
         game = self.open(images=True)
-        picture = Image(subprocess.run([CONVERT, "bmp:" + os.path.join(game.folder, "img", "menu.dat"), "-strip",
-                                        "ppm:-"], check=True, stdout=subprocess.PIPE).stdout)
-        self.assertEqual((picture.width, picture.height), SURFACE)  # so it covers the surface exactly
+        background = picture("menu")
+        self.assertEqual((background.width, background.height), SURFACE)  # so it covers the surface exactly
         for lines, key in ((MAIN_MENU, None), (ABOUT, "Escape")):
             if key:
                 self.show(game, key, lines, key + " did not show the next screen")
-            shot = shoot(game)
+            shot = game.screenshot()
             # Away from the texts, the screen is the picture, pixel for pixel and the right way up.
             differ = [(x, y) for y in range(5, SURFACE[1], 23) for x in range(3, SURFACE[0], 29)
                       if not (TEXT_AREA[0] <= x < TEXT_AREA[2] and TEXT_AREA[1] <= y < TEXT_AREA[3])
-                      and shot.pixel(x, y) != picture.pixel(x, y)]
+                      and shot.pixel(x, y) != background.pixel(x, y)]
             self.assertEqual(differ, [])
         game.key("q")
         self.assertEqual(game.wait_exit(), 0)

@@ -1,0 +1,87 @@
+"""One short session of the real program under valgrind's memcheck: an error
+box, the high-score lists, a Hard game steered to its first food, the score filed
+under a typed name, help, about and the way out. Fails when the session goes
+wrong, when memcheck reports an error or when memory is definitely lost.
+Everything runs some thirty times slower, so every wait is stretched.
+
+    python3 tests/e2e/memcheck.py        (TARVIK_EXE names the program)"""
+
+import os
+import sys
+import tempfile
+
+from harness import (TITLE, Board, Game, XServer, drive, filed, first_game_food, high_score_errors,
+                     on_game_screen, route, score_file, seeds_placing)
+
+# With this second as the seed the first food lies four cells ahead of the head,
+# with the next one seven cells away round one turn; later seconds, should the
+# start-up take that long, give longer routes.
+START = "2026-01-01 00:45:36"
+RATE = 0.05  # a Hard step every 1.1 s of real time; one fake second is 20 real ones
+SEED_SPREAD = 8
+SLOWNESS = 10
+SUPPRESSIONS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "memcheck.supp")
+NORMAL, HARD = [("Ann", 900), ("Bob", 2)], [("Cy", 5)]
+
+
+def session(game):
+    game.start()
+    game.key("3")
+    game.wait_screen(lambda s: not high_score_errors(s, "Normal", NORMAL, game.background), "no Normal list")
+    game.key("Right")
+    game.wait_screen(lambda s: not high_score_errors(s, "Hard", HARD, game.background), "no Hard list")
+    game.key("x", "2")
+
+    food = Board(game.wait_screen(lambda s: on_game_screen(s) and Board(s).food, "no game")).food
+    seeds = seeds_placing(food, START, SEED_SPREAD)
+    assert len(seeds) == 1, f"{food} is the first food of seeds {seeds}"
+    cells, eaten, turns = route(first_game_food(seeds[0])[1][1])
+    for position, _ in drive(game, cells, turns):
+        if position == eaten:
+            break
+    game.key("Escape")
+    game.wait_text(432, 334, "Game Over", TITLE)
+    game.type("Val")
+    game.key("Return")
+    points = [5, 10, 40][food[0]]
+    listed = filed(HARD, "Val", points)
+    game.wait_screen(lambda s: not high_score_errors(s, "Hard", listed, game.background), "the score not listed")
+    assert game.scores() == score_file(NORMAL, listed), "the file does not hold the score"
+    game.key("x", "4")
+    game.wait_text(472, 334, "Help", TITLE)
+    game.key("space", "Escape")
+    game.wait_text(472, 334, "About", TITLE)
+    game.key("Return")
+    return game.wait_exit()
+
+
+def main():
+    log = tempfile.NamedTemporaryFile(prefix="tarvik-memcheck-", suffix=".log", delete=False).name
+    valgrind = ["valgrind", "--error-exitcode=99", "--leak-check=full", "--errors-for-leak-kinds=definite",
+                "--show-leak-kinds=definite", "--keep-debuginfo=yes", "--num-callers=40",
+                "--suppressions=" + SUPPRESSIONS, "--log-file=" + log]
+    server = XServer()
+    game = None
+    try:
+        # Without the decoration's picture: one error box, and a play field the board is read from plainly.
+        game = Game(server, start_time=START, rate=RATE, scores=score_file(NORMAL, HARD), wrapper=valgrind,
+                    slowness=SLOWNESS, missing=["ring"])
+        status = session(game)
+    finally:
+        if game:
+            game.close()
+        server.stop()
+        with open(log) as f:
+            report = f.read()
+        os.remove(log)
+    print("".join(line for line in report.splitlines(keepends=True)
+                  if "ERROR SUMMARY" in line or "lost:" in line or "reachable:" in line or "suppressed:" in line))
+    if status != 0:
+        print(report)
+        print(f"memcheck: the program exited with status {status}")
+        return 1
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
