@@ -190,7 +190,6 @@ class BitmapFont:
 
 BODY = BitmapFont("fgFontFixed9x15")      # the screens' lines
 TITLE = BitmapFont("fgFontTimesRoman24")  # the screens' titles
-FOOTER = BitmapFont("fgFontHelvetica12")
 
 
 def text_errors(shot, x, y, text, font=BODY, background=BLACK):
