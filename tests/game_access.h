@@ -30,6 +30,7 @@ struct SnakeGameTestAccess {
         game.food = at;
         game.foodKind = kind;
     }
+    static const char* name(const SnakeGame& game) { return game.playerName; }
     static int32_t& pendingGrowth(SnakeGame& game) { return game.pendingGrowth; }
     static uint32_t& score(SnakeGame& game) { return game.score; }
     static Heading heading(const SnakeGame& game) { return game.heading; }

@@ -22,15 +22,6 @@ void reset()
     std::fill(std::begin(enabledCapabilities), std::end(enabledCapabilities), 0u);
 }
 
-std::vector<Call> named(const std::string& name)
-{
-    std::vector<Call> result;
-    for (const Call& c : calls)
-        if (c.name == name)
-            result.push_back(c);
-    return result;
-}
-
 std::vector<Call> only(std::initializer_list<const char*> names)
 {
     std::vector<Call> result;
@@ -57,7 +48,7 @@ std::vector<TextRun> textRuns()
 std::vector<std::string> errorBoxes()
 {
     std::vector<std::string> texts;
-    for (const Call& c : named("showErrorBox"))
+    for (const Call& c : only({"showErrorBox"}))
         texts.push_back(c.text);
     return texts;
 }

@@ -2,6 +2,7 @@
 // Recording stand-ins for OpenGL, GLU, GLUT and the platform dialogs: the unit
 // tests link these instead of the real libraries and assert on what was called.
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,13 @@ struct Call {
 
     bool operator==(const Call&) const = default;
 };
+inline std::ostream& operator<<(std::ostream& os, const Call& c)
+{
+    os << c.name;
+    for (double a : c.args)
+        os << ' ' << a;
+    return os << (c.text.empty() ? "" : " \"" + c.text + '"');
+}
 
 namespace record {
 
@@ -27,8 +35,6 @@ extern unsigned int enabledCapabilities[8];  // glIsEnabled answers true for the
 // Clears the record and puts every knob back to its default.
 void reset();
 
-// The calls with the given name, in order.
-std::vector<Call> named(const std::string& name);
 // Only the calls whose names are among the given ones, in order.
 std::vector<Call> only(std::initializer_list<const char*> names);
 // The text drawn with glutBitmapCharacter since the last glRasterPos2i, per raster position.
@@ -36,7 +42,13 @@ struct TextRun {
     int x, y;
     std::string text;
     void* font;
+
+    bool operator==(const TextRun&) const = default;
 };
+inline std::ostream& operator<<(std::ostream& os, const TextRun& r)
+{
+    return os << r.x << ',' << r.y << " font " << r.font << " \"" << r.text << '"';
+}
 std::vector<TextRun> textRuns();
 // Error boxes shown, each as "caption|text".
 std::vector<std::string> errorBoxes();

@@ -4,7 +4,9 @@
 #include <GL/freeglut.h>
 #include <GL/glu.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <iterator>
 
 #include "platform/Platform.h"
 #include "support/Recorder.h"
@@ -26,13 +28,9 @@ void glClearColor(GLclampf r, GLclampf g, GLclampf b, GLclampf a) { add("glClear
 GLboolean glIsEnabled(GLenum cap)
 {
     add("glIsEnabled", {double(cap)});
-    for (unsigned int enabled : record::enabledCapabilities)
-        if (enabled == cap)
-            return GL_TRUE;
-    return GL_FALSE;
+    return std::count(std::begin(record::enabledCapabilities), std::end(record::enabledCapabilities), cap) > 0;
 }
 void glDisable(GLenum cap) { add("glDisable", {double(cap)}); }
-void glEnable(GLenum cap) { add("glEnable", {double(cap)}); }
 void glPixelStorei(GLenum pname, GLint param) { add("glPixelStorei", {double(pname), double(param)}); }
 void glViewport(GLint x, GLint y, GLsizei w, GLsizei h) { add("glViewport", {double(x), double(y), double(w), double(h)}); }
 void glMatrixMode(GLenum mode) { add("glMatrixMode", {double(mode)}); }
@@ -60,16 +58,7 @@ void gluOrtho2D(GLdouble left, GLdouble right, GLdouble bottom, GLdouble top)
 }
 
 // GLUT
-void glutInit(int* argc, char** argv)
-{
-    std::string line;
-    for (int i = 0; i < *argc; ++i) {
-        if (i)
-            line += ' ';
-        line += argv[i];
-    }
-    add("glutInit", {double(*argc)}, line);
-}
+void glutInit(int* argc, char** argv) { add("glutInit", {double(*argc)}, argv[0]); }
 void glutInitDisplayMode(unsigned int mode) { add("glutInitDisplayMode", {double(mode)}); }
 void glutInitWindowSize(int w, int h) { add("glutInitWindowSize", {double(w), double(h)}); }
 void glutInitWindowPosition(int x, int y) { add("glutInitWindowPosition", {double(x), double(y)}); }
@@ -77,7 +66,7 @@ int glutGet(GLenum query)
 {
     add("glutGet", {double(query)});
     if (query == GLUT_DISPLAY_MODE_POSSIBLE) {
-        unsigned int mode = static_cast<unsigned int>(record::named("glutInitDisplayMode").back().args[0]);
+        unsigned int mode = static_cast<unsigned int>(record::only({"glutInitDisplayMode"}).back().args[0]);
         return (mode & ~record::possibleModeMask) == 0;
     }
     if (query == GLUT_INIT_STATE)
