@@ -26,8 +26,8 @@ bash "$root/tools/fuzz.sh" "$root/build/fuzz" "${FUZZ_SECONDS:-30}"
 echo "== unit tests with sanitizers"
 (cd "$root/build/asan" && ctest -L unit -j"$jobs" --output-on-failure)
 
-echo "== unit and end-to-end tests"
-(cd "$root/build/test" && ctest -L unit -j"$jobs" --output-on-failure && ctest -L e2e --output-on-failure)
-
 echo "== memory check: a session of the game under valgrind"
 TARVIK_EXE="$root/build/test/tarvik-snake" TARVIK_SOURCE_DIR="$root" python3 "$root/tests/e2e/memcheck.py"
+
+echo "== unit and end-to-end tests"
+(cd "$root/build/test" && ctest --output-on-failure)
