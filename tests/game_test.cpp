@@ -121,21 +121,18 @@ TEST_F(Game, EatingAddsToPendingGrowthAndTheTailWaitsWhileItLasts)
 
 TEST_F(Game, TheHeadHitsTheWallOnlyOffTheGrid)
 {
-    struct Case {
-        GridPoint lastInside, move;
-        Heading heading;
-    };
-    for (Case c : {Case{cell(0, 15), {-CELL_SIZE, 0}, HEADING_LEFT}, Case{cell(46, 15), {CELL_SIZE, 0}, HEADING_RIGHT},
-                   Case{cell(23, 0), {0, -CELL_SIZE}, HEADING_UP}, Case{cell(23, 30), {0, CELL_SIZE}, HEADING_DOWN}}) {
+    const GridPoint move[] = {{0, -CELL_SIZE}, {0, CELL_SIZE}, {CELL_SIZE, 0}, {-CELL_SIZE, 0}};  // by Heading
+    for (auto [lastInside, heading] : {std::pair{cell(0, 15), HEADING_LEFT}, {cell(46, 15), HEADING_RIGHT},
+                                       {cell(23, 0), HEADING_UP}, {cell(23, 30), HEADING_DOWN}}) {
         restart();
         Snake body;
         for (int i = 4; i >= 1; --i)
-            body.push_back({c.lastInside.x - i * c.move.x, c.lastInside.y - i * c.move.y});
-        Access::setSnake(*game, body, c.heading);
+            body.push_back({lastInside.x - i * move[heading].x, lastInside.y - i * move[heading].y});
+        Access::setSnake(*game, body, heading);
         game->tick();
         EXPECT_FALSE(over());
         game->tick();
-        EXPECT_TRUE(over()) << "past " << c.lastInside.x << "," << c.lastInside.y;
+        EXPECT_TRUE(over()) << "past " << lastInside.x << "," << lastInside.y;
     }
 }
 

@@ -23,17 +23,14 @@ protected:
     }
 };
 
-TEST_F(MenuTest, EachScreenDrawsFooterTitleAndBodyInTheirFontsOnBlack)
+// The main menu's texts are checked on the real program's screen.
+TEST_F(MenuTest, HelpAndAboutDrawFooterTitleAndBodyInTheirFontsOnBlack)
 {
     struct Screen {
         void (MenuScreens::*draw)();
         std::vector<record::TextRun> texts;
     };
     const Screen screens[] = {
-        {&MenuScreens::drawMainMenu,
-         {FOOTER, {432, 334, "Main Menu", TITLE}, {402, 404, "1   - Play Snake (Normal)", BODY},
-          {402, 424, "2   - Play Snake (Hard)", BODY}, {402, 444, "3   - HighScores", BODY},
-          {402, 464, "4   - Help", BODY}, {402, 584, "Esc - Quit Game", BODY}}},
         {&MenuScreens::drawHelp,
          {FOOTER, {472, 334, "Help", TITLE}, {402, 404, "Action:           Key:", BODY},
           {402, 434, "Up           -    up cursor", BODY}, {402, 454, "Down         -    down cursor", BODY},

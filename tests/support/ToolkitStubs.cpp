@@ -52,10 +52,7 @@ void glDrawPixels(GLsizei w, GLsizei h, GLenum format, GLenum type, const GLvoid
 }
 
 // GLU
-void gluOrtho2D(GLdouble left, GLdouble right, GLdouble bottom, GLdouble top)
-{
-    add("gluOrtho2D", {left, right, bottom, top});
-}
+void gluOrtho2D(GLdouble l, GLdouble r, GLdouble b, GLdouble t) { add("gluOrtho2D", {l, r, b, t}); }
 
 // GLUT
 void glutInit(int* argc, char** argv) { add("glutInit", {double(*argc)}, argv[0]); }
@@ -69,9 +66,7 @@ int glutGet(GLenum query)
         unsigned int mode = static_cast<unsigned int>(record::only({"glutInitDisplayMode"}).back().args[0]);
         return (mode & ~record::possibleModeMask) == 0;
     }
-    if (query == GLUT_INIT_STATE)
-        return 1;
-    return 0;
+    return query == GLUT_INIT_STATE;
 }
 void glutGameModeString(const char* mode) { add("glutGameModeString", {}, mode); }
 int glutGameModeGet(GLenum query)
@@ -93,10 +88,7 @@ void glutMainLoop() { add("glutMainLoop"); }
 void glutPostRedisplay() { add("glutPostRedisplay"); }
 void glutSwapBuffers() { add("glutSwapBuffers"); }
 void glutReshapeWindow(int w, int h) { add("glutReshapeWindow", {double(w), double(h)}); }
-void glutBitmapCharacter(void* font, int character)
-{
-    add("glutBitmapCharacter", {pointer(font), double(character)});
-}
+void glutBitmapCharacter(void* font, int character) { add("glutBitmapCharacter", {pointer(font), double(character)}); }
 
 // The dialogs
 bool displayReachable() { add("displayReachable"); return record::displayReachable; }
@@ -105,10 +97,7 @@ bool askYesNo(const char* caption, const char* text)
     add("askYesNo", {}, std::string(caption) + "|" + text);
     return record::answerYes;
 }
-void showErrorBox(const char* caption, const char* text)
-{
-    add("showErrorBox", {}, std::string(caption) + "|" + text);
-}
+void showErrorBox(const char* caption, const char* text) { add("showErrorBox", {}, std::string(caption) + "|" + text); }
 
 // freeglut's bitmap-font handles on Linux are the addresses of these variables;
 // defining them here gives each font a distinct handle in the record.
