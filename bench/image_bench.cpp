@@ -2,12 +2,12 @@
 // stb_image reading the same file, and against a plain copy of as many bytes
 // as the loader outputs.
 #include <benchmark/benchmark.h>
-#include <stdlib.h>
 #include <unistd.h>
 
 #include <cstdint>
-#include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -29,18 +29,14 @@ void put32(std::vector<uint8_t>& b, uint32_t v)
         b.push_back(uint8_t(v >> 8 * i));
 }
 
-// A bottom-up BMP of noise at 8 or 24 bits a pixel, written once per run.
+// A bottom-up BMP of noise at 8 or 24 bits a pixel. Its file has no name
+// left in any folder, so nothing stays behind; it is opened by its
+// descriptor's path.
 std::string pictureFile(int bitsPerPixel)
 {
-    static std::string folder = [] {
-        char pattern[] = "/tmp/image-bench-XXXXXX";
-        std::string made = mkdtemp(pattern);
-        std::atexit([] { std::system(("rm -rf " + folder).c_str()); });
-        return made;
-    }();
-    std::string path = folder + "/" + std::to_string(bitsPerPixel) + ".bmp";
-    if (access(path.c_str(), R_OK) == 0)
-        return path;
+    static std::map<int, std::string> made;
+    if (made.count(bitsPerPixel))
+        return made[bitsPerPixel];
     uint32_t tableBytes = bitsPerPixel == 8 ? 1024 : 0;
     uint32_t pixelBytes = WIDTH * bitsPerPixel / 8 * HEIGHT;
     std::vector<uint8_t> file = {'B', 'M'};
@@ -51,10 +47,12 @@ std::string pictureFile(int bitsPerPixel)
     uint32_t seed = 1;
     for (uint32_t i = 0; i < tableBytes + pixelBytes; ++i)
         file.push_back(uint8_t((seed = seed * 1664525u + 1013904223u) >> 24));
-    FILE* out = std::fopen(path.c_str(), "wb");
-    std::fwrite(file.data(), 1, file.size(), out);
-    std::fclose(out);
-    return path;
+
+    char pattern[] = "/tmp/image-bench-XXXXXX";
+    int fd = mkstemp(pattern);
+    if (fd < 0 || unlink(pattern) != 0 || write(fd, file.data(), file.size()) != ssize_t(file.size()))
+        std::abort();
+    return made[bitsPerPixel] = "/proc/self/fd/" + std::to_string(fd);
 }
 
 void loadRgbImageBench(benchmark::State& state)

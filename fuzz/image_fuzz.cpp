@@ -1,7 +1,6 @@
 // Feeds arbitrary bytes to the BMP loader as a picture file. Besides what the
 // sanitizers catch, a call must show exactly one message when it fails and
 // none when it succeeds, and the picture it returns must hold all its pixels.
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <cstdint>
@@ -13,18 +12,25 @@
 
 namespace {
 
-const std::string& scratchPath()
+// The input goes into a file that has no name left in any folder, so that
+// nothing stays behind however the fuzzer ends; the loader opens it by its
+// descriptor's path.
+struct Scratch {
+    int fd = -1;
+    std::string path;
+};
+
+const Scratch& scratch()
 {
-    static const std::string path = [] {
+    static const Scratch file = [] {
         char pattern[] = "/tmp/image-fuzz-XXXXXX";
-        int fd = mkstemp(pattern);
-        if (fd < 0)
+        Scratch made{mkstemp(pattern), ""};
+        if (made.fd < 0 || unlink(pattern) != 0)
             std::abort();
-        close(fd);
-        std::atexit([] { unlink(scratchPath().c_str()); });
-        return std::string(pattern);
+        made.path = "/proc/self/fd/" + std::to_string(made.fd);
+        return made;
     }();
-    return path;
+    return file;
 }
 
 }  // namespace
@@ -33,14 +39,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     // Rewritten in place: truncating it to nothing first would make ext4
     // flush it to disk on every close, a hundred times slower.
-    const std::string& path = scratchPath();
-    int fd = open(path.c_str(), O_WRONLY);
-    if (fd < 0 || pwrite(fd, data, size, 0) != static_cast<ssize_t>(size) ||
-        ftruncate(fd, static_cast<off_t>(size)) != 0 || close(fd) != 0)
+    const Scratch& file = scratch();
+    if (pwrite(file.fd, data, size, 0) != static_cast<ssize_t>(size) ||
+        ftruncate(file.fd, static_cast<off_t>(size)) != 0)
         std::abort();
 
     record::reset();
-    RgbImage* image = loadRgbImage(path.c_str());
+    RgbImage* image = loadRgbImage(file.path.c_str());
     if (record::errorBoxes().size() != (image ? 0u : 1u))
         std::abort();
     if (image) {
