@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <iterator>
 
 #include "platform/Platform.h"
@@ -72,10 +73,16 @@ void glutGameModeString(const char* mode) { add("glutGameModeString", {}, mode);
 int glutGameModeGet(GLenum query)
 {
     add("glutGameModeGet", {double(query)});
+    if (query == GLUT_GAME_MODE_ACTIVE)
+        return !record::only({"glutEnterGameMode"}).empty() && record::only({"glutLeaveGameMode"}).empty();
     return query == GLUT_GAME_MODE_POSSIBLE ? record::gameModePossible : 0;
 }
 int glutEnterGameMode() { add("glutEnterGameMode"); return 1; }
-void glutLeaveGameMode() { add("glutLeaveGameMode"); }
+void glutLeaveGameMode()
+{
+    add("glutLeaveGameMode");
+    std::fputs("glutLeaveGameMode\n", stderr);  // seen by tests of what happens at exit
+}
 int glutCreateWindow(const char* title) { add("glutCreateWindow", {}, title); return 1; }
 void glutSetCursor(int cursor) { add("glutSetCursor", {double(cursor)}); }
 void glutDisplayFunc(void (*)()) { add("glutDisplayFunc"); }
