@@ -1,8 +1,6 @@
-"""Drives the real tarvik-snake under Xvfb: a fresh X server per test class, a
-temporary game folder per game, keys through xdotool and screenshots through
-xwd. Text on the screen is compared pixel for pixel with the toolkit's own
-bitmap fonts, and the game's generator is modelled, so that food positions are
-known in advance. Standard library only."""
+"""Drives the real tarvik-snake under Xvfb: an X server per test class, a game folder per
+game, keys through xdotool, screenshots through xwd, text compared pixel for pixel with the
+toolkit's own fonts, and the generator modelled so that food positions are known in advance."""
 
 import calendar
 import ctypes
@@ -16,8 +14,7 @@ import tempfile
 import time
 import unittest
 
-SOURCE_DIR = os.environ.get(
-    "TARVIK_SOURCE_DIR", os.path.abspath(os.path.join(os.path.dirname(__file__), "..", "..")))
+SOURCE_DIR = os.environ.get("TARVIK_SOURCE_DIR", os.path.abspath(os.path.join(os.path.dirname(__file__), "..", "..")))
 EXE = os.environ.get("TARVIK_EXE", os.path.join(SOURCE_DIR, "build", "test", "tarvik-snake"))
 FAKETIME_LIB = "/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1"
 CONVERT = "/usr/bin/convert"
@@ -26,21 +23,18 @@ SURFACE = (1024, 768)
 DIALOG_MAX_WIDTH = 900  # the question and error boxes are far smaller than the game's surface
 START_TIME = "2026-01-01 00:00:00"  # the fake clock's start, in UTC
 
-WHITE = (255, 255, 255)
-BLACK = (0, 0, 0)
+WHITE, BLACK = (255, 255, 255), (0, 0, 0)
 
 
 _libc = ctypes.CDLL(None)
 
 
-def _die_with_the_tests():
-    # The X server and the game go when the test process goes, even when it is killed.
+def _die_with_the_tests():  # the X server and the game go with the tests, even when they are killed
     _libc.prctl(1, signal.SIGKILL)  # PR_SET_PDEATHSIG
 
 
 def run(args, env=None, check=True, timeout=20):
-    # Xvfb now and then refuses a connection opened right after another one
-    # closed; such a client did nothing yet and is simply run again.
+    # Xvfb now and then refuses a connection right after another closed: such a client did nothing, so rerun it.
     for attempt in range(5):
         result = subprocess.run(args, env=env, timeout=timeout, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
         if b"open display" not in result.stderr and b"Can't open" not in result.stderr:
@@ -53,13 +47,11 @@ def run(args, env=None, check=True, timeout=20):
 
 def wait_for(probe, timeout, message, interval=0.05):
     deadline = time.monotonic() + timeout
-    while True:
-        value = probe()
-        if value:
-            return value
+    while not (value := probe()):
         if time.monotonic() > deadline:
             raise AssertionError(message)
         time.sleep(interval)
+    return value
 
 
 # Screenshots and pictures
@@ -73,20 +65,8 @@ class Image:
 
     @classmethod
     def from_ppm(cls, ppm):
-        fields = []
-        index = 0
-        while len(fields) < 4:  # magic, width, height, maximum value; "#" starts a comment line
-            while ppm[index:index + 1].isspace():
-                index += 1
-            if ppm[index:index + 1] == b"#":
-                index = ppm.index(b"\n", index)
-                continue
-            start = index
-            while not ppm[index:index + 1].isspace():
-                index += 1
-            fields.append(ppm[start:index])
-        width, height = int(fields[1]), int(fields[2])
-        pixels = ppm[index + 1:]
+        _, size, _, pixels = ppm.split(b"\n", 3)  # as ImageMagick writes it with -strip: no comments
+        width, height = map(int, size.split())
         return cls(width, height, lambda x, y: tuple(pixels[3 * (y * width + x):3 * (y * width + x) + 3]))
 
     @classmethod
@@ -107,17 +87,10 @@ class Image:
             return tuple((value & mask) >> shift for mask, shift in channels)
         return cls(width, height, read)
 
-    def count(self, box, predicate):
-        """How many pixels in box (x0, y0, x1, y1), ends excluded, satisfy predicate."""
-        x0, y0, x1, y1 = box
-        return sum(1 for y in range(y0, y1) for x in range(x0, x1) if predicate(self.pixel(x, y)))
-
     def count_colour(self, box, colour, tolerance=8):
-        return self.count(box, lambda p: near(p, colour, tolerance))
-
-    def crop(self, box):
+        """How many pixels in box (x0, y0, x1, y1), ends excluded, are near colour."""
         x0, y0, x1, y1 = box
-        return [self.pixel(x, y) for y in range(y0, y1) for x in range(x0, x1)]
+        return sum(1 for y in range(y0, y1) for x in range(x0, x1) if near(self.pixel(x, y), colour, tolerance))
 
     def differences(self, picture, left, bottom):
         """How many pixels differ from the picture drawn with its lower-left corner at (left, bottom)."""
@@ -136,9 +109,8 @@ _pictures = {}
 def picture(name):
     """The picture img/NAME.dat of the source tree, as ImageMagick reads it."""
     if name not in _pictures:
-        ppm = subprocess.run([CONVERT, "bmp:" + os.path.join(SOURCE_DIR, "img", name + ".dat"), "-strip", "ppm:-"],
-                             check=True, stdout=subprocess.PIPE).stdout
-        _pictures[name] = Image.from_ppm(ppm)
+        _pictures[name] = Image.from_ppm(run([CONVERT, "bmp:" + os.path.join(SOURCE_DIR, "img", name + ".dat"),
+                                              "-strip", "ppm:-"]).stdout)
     return _pictures[name]
 
 
@@ -150,22 +122,16 @@ class _GlutFont(ctypes.Structure):
                 ("xorig", ctypes.c_float), ("yorig", ctypes.c_float)]
 
 
-def _glut_library():
-    """The freeglut library the game itself is linked with."""
-    listing = subprocess.run(["ldd", EXE], check=True, stdout=subprocess.PIPE).stdout.decode()
-    return ctypes.CDLL(re.search(r"libglut\S* => (\S+)", listing).group(1))
-
-
 class BitmapFont:
-    """One of freeglut's bitmap fonts, read from the library's own glyph tables,
-    so that a line of text can be compared with the screen pixel for pixel."""
+    """A bitmap font of the freeglut the game is linked with, read from its own glyph tables."""
 
     def __init__(self, symbol):
         self.symbol = symbol
         self._glyphs = None
 
     def _load(self):
-        font = _GlutFont.in_dll(_glut_library(), self.symbol)
+        glut = re.search(r"libglut\S* => (\S+)", run(["ldd", EXE]).stdout.decode()).group(1)
+        font = _GlutFont.in_dll(ctypes.CDLL(glut), self.symbol)
         self.height, self.xorig, self.yorig = font.height, int(font.xorig), int(font.yorig)
         self._glyphs = {}
         for code in range(1, 128):
@@ -192,32 +158,22 @@ BODY = BitmapFont("fgFontFixed9x15")      # the screens' lines
 TITLE = BitmapFont("fgFontTimesRoman24")  # the screens' titles
 
 
-def text_errors(shot, x, y, text, font=BODY, background=BLACK):
-    """Pixels of the line at (x, y) that are not text drawn in white in the font on
-    the background (a colour or a whole-surface Image). The box checked reaches
-    one character beyond the end, so a longer text does not pass either."""
-    width, ink = font.ink(text)
-    spare = font.ink("M")[0]
-    top = y - 1 + font.yorig - (font.height - 1)
-    wrong = []
-    for py in range(top, y + font.yorig):
-        for px in range(x - font.xorig, x + width + spare):
-            if (px - x, py - y) in ink:
-                expected = WHITE
-            else:
-                expected = background.pixel(px, py) if isinstance(background, Image) else background
-            if shot.pixel(px, py) != expected:
-                wrong.append((px, py))
-    return wrong
+def behind(background):
+    """The pixel function of a background: a colour or a whole-surface Image."""
+    return background.pixel if isinstance(background, Image) else lambda x, y: background
 
 
 def shows_text(shot, x, y, text, font=BODY, background=BLACK):
-    return not text_errors(shot, x, y, text, font, background)
+    """Whether the line at (x, y) is the text in white on the background, to one character past its end."""
+    width, ink = font.ink(text)
+    top, spare, under = y - 1 + font.yorig - (font.height - 1), font.ink("M")[0], behind(background)
+    return all(shot.pixel(px, py) == (WHITE if (px - x, py - y) in ink else under(px, py))
+               for py in range(top, y + font.yorig) for px in range(x - font.xorig, x + width + spare))
 
 
 def blank_line(shot, y, background=BLACK, left=380, right=1000, font=BODY):
     """Whether nothing is written on the body line with baseline y."""
-    return text_errors(shot, left, y, " " * ((right - left) // font.ink(" ")[0] - 1), font, background) == []
+    return shows_text(shot, left, y, " " * ((right - left) // font.ink(" ")[0] - 1), font, background)
 
 
 # Text in the X server's fonts, as the dialogs draw it
@@ -232,8 +188,7 @@ class _XFontStruct(ctypes.Structure):
 
 
 class DialogText:
-    """Draws text off screen with the font the game's dialogs take, to compare
-    with a dialog's screenshot. Keeps one connection to the server while it lives."""
+    """Draws text off screen in the dialogs' font, to compare with a dialog's screenshot."""
 
     # The dialogs try these in turn (platform/DialogsX11.cpp) and take the first that the server has.
     FONTS = ("-*-dejavu sans-medium-r-normal--14-*-*-*-*-*-iso8859-1",
@@ -295,9 +250,7 @@ class DialogText:
 
 def normalised(pixels):
     """The pixels moved so that their bounding box starts at (0, 0)."""
-    if not pixels:
-        return set()
-    left, top = min(p[0] for p in pixels), min(p[1] for p in pixels)
+    left, top = min((p[0] for p in pixels), default=0), min((p[1] for p in pixels), default=0)
     return {(x - left, y - top) for x, y in pixels}
 
 
@@ -361,11 +314,9 @@ def seeds_placing(food, start, spread=4):
 
 
 def route(food):
-    """The cells the head visits from the start to the food and straight on to the
-    last cell before the wall: along its row first when the food lies to the left,
-    else along its column first (and round the body when the food lies right behind
-    it). Also the index of the food's cell, and the turns as {index of the cell
-    where the head turns: direction}."""
+    """The cells the head visits to the food (along its row first when the food lies left, else
+    along its column, or round the body) and straight on to the wall; the food's index in them;
+    the turns as {index of the cell where the head turns: direction}."""
     column, row = START_SNAKE[-1]
     if food[0] < column:
         legs = [(LEFT, column - food[0]), (DOWN if food[1] > row else UP, abs(food[1] - row))]
@@ -386,10 +337,8 @@ def route(food):
 
 
 def drive(game, cells, turns, ring=None):
-    """Follows the snake along the route's cells to the last one, pressing each
-    turn's arrow as soon as the head stands on the turn's cell. Yields the index of
-    each new head position with its screenshot; fails when the snake leaves the
-    route, passes a turn unseen or the game ends on the way."""
+    """Follows the snake along the route, pressing each turn's arrow once the head is on its cell; yields
+    each new head position's index and screenshot. Fails if the snake leaves the route or the game ends."""
     position = len(START_SNAKE) - 1
     if position in turns:
         if Board(game.screenshot(), ring).head != cells[position]:
@@ -450,16 +399,13 @@ def on_game_screen(shot):
 
 # High scores
 
-HIGH_SCORE_ROWS = [444 + 20 * i for i in range(10)]
-
-
 def high_score_errors(shot, mode, entries, background):
-    """What the high-score screen does not show right for the list of (name, score)
-    entries of the mode ("Normal" or "Hard"), as a list of the lines in question."""
-    lines = [(412, 334, "High Scores", TITLE), (412, 404, "<-  Normal  ->" if mode == "Normal" else "<-   Hard   ->", BODY),
-             (402, 664, "Any key - Main Menu", BODY)]
+    """The lines of the high-score screen not shown right for the mode's (name, score) entries."""
+    lines = [(412, 334, "High Scores", TITLE), (402, 664, "Any key - Main Menu", BODY),
+             (412, 404, "<-  Normal  ->" if mode == "Normal" else "<-   Hard   ->", BODY)]
     wrong = [text for x, y, text, font in lines if not shows_text(shot, x, y, text, font, background)]
-    for rank, (y, (name, score)) in enumerate(zip(HIGH_SCORE_ROWS, list(entries) + [("", 0)] * 10), 1):
+    for rank, (name, score) in enumerate((list(entries) + [("", 0)] * 10)[:10], 1):
+        y = 424 + 20 * rank
         shown = name.partition("\0")[0][:23]
         row = f"{rank}{'  ' if rank < 10 else ' '}-> {score} , {shown}"
         if not (shows_text(shot, 402, y, row, BODY, background) if shown else blank_line(shot, y, background)):
@@ -476,14 +422,11 @@ def filed(entries, name, score):
     return entries
 
 
-def score_record(name, score):
-    return name.encode().ljust(24, b"\0") + struct.pack("<I", score)
-
-
 def score_file(normal=(), hard=(), extra=b""):
     """The bytes of a high-score file with these (name, score) entries, empty ones after them."""
     def half(entries):
-        return b"".join(score_record(*entry) for entry in entries).ljust(280, b"\0")
+        return b"".join(name.encode().ljust(24, b"\0") + struct.pack("<I", score)
+                        for name, score in entries).ljust(280, b"\0")
     return half(normal) + half(hard) + extra
 
 
@@ -492,13 +435,11 @@ def score_file(normal=(), hard=(), extra=b""):
 class XServer:
     """An Xvfb of its own, on the first free display number."""
 
-    def __init__(self, width=1280, height=1024, depth=24, extra=()):
+    def __init__(self):
         read_end, write_end = os.pipe()
         self.process = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", f"{width}x{height}x{depth}",
-             "-nolisten", "tcp", *extra],
-            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-            preexec_fn=_die_with_the_tests)
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
+            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, preexec_fn=_die_with_the_tests)
         os.close(write_end)
         with os.fdopen(read_end) as pipe:
             number = pipe.readline().strip()
@@ -512,21 +453,16 @@ class XServer:
 
     def windows(self, name="^Tarvik-Snake$"):
         """Visible windows with the name, as (id, x, y, width, height)."""
-        found = []
-        for wid in self.xdotool("search", "--onlyvisible", "--name", name, check=False):
-            geometry = self.geometry(wid)
-            if geometry:
-                found.append((wid, *geometry))
-        return found
+        found = [(wid, self.geometry(wid))
+                 for wid in self.xdotool("search", "--onlyvisible", "--name", name, check=False)]
+        return [(wid, *geometry) for wid, geometry in found if geometry]
 
     def geometry(self, wid):
         result = run(["xwininfo", "-id", wid], env=self.env, check=False)
         if result.returncode != 0:
             return None
-        info = {}
-        for line in result.stdout.decode().splitlines():
-            key, _, value = line.strip().partition(":")
-            info[key] = value.strip()
+        info = {key.strip(): value.strip() for key, _, value in
+                (line.partition(":") for line in result.stdout.decode().splitlines())}
         try:
             return (int(info["Absolute upper-left X"]), int(info["Absolute upper-left Y"]),
                     int(info["Width"]), int(info["Height"]))
@@ -546,9 +482,8 @@ class XServer:
 
 
 class Game:
-    """One run of the real program in a temporary game folder of its own, with the
-    pictures but those named in missing. wrapper runs it under another program
-    (valgrind); slowness then stretches every wait."""
+    """One run of the real program in a game folder of its own, with the pictures but those
+    missing; wrapper runs it under another program (valgrind), slowness stretching every wait."""
 
     def __init__(self, server, images=True, scores_dir=True, scores=None, start_time=START_TIME, rate=None,
                  wrapper=(), slowness=1, missing=()):
@@ -591,8 +526,6 @@ class Game:
         """What the menu screens show behind their text."""
         return picture("menu") if self.images else BLACK
 
-    # Windows
-
     def wait_dialog(self, name="^Tarvik-Snake$", timeout=15):
         """The id of a visible dialog (a window smaller than the surface) with the name."""
         return wait_for(lambda: next((w[0] for w in self.server.windows(name) if w[3] < DIALOG_MAX_WIDTH), None),
@@ -611,19 +544,13 @@ class Game:
 
     def wait_window(self, timeout=20):
         """Waits for the game's 1024 x 768 surface and focuses it."""
-        def surface():
-            for wid, x, y, w, h in self.server.windows():
-                if (w, h) == SURFACE:
-                    return wid
-            return None
-        self.window = wait_for(surface, timeout * self.slowness, "no 1024x768 game window",
-                               interval=0.1 * self.slowness)
+        self.window = wait_for(lambda: next((w[0] for w in self.server.windows() if w[3:] == SURFACE), None),
+                               timeout * self.slowness, "no 1024x768 game window", interval=0.1 * self.slowness)
         self.server.xdotool("windowfocus", "--sync", self.window)
         return self.window
 
     def start(self, answer="n", timeout=60):
-        """Answers the question, acknowledges the error box of every picture that
-        cannot be read, and waits for the main menu to be drawn."""
+        """Answers the question, acknowledges every picture's error box, waits for the main menu."""
         self.answer(answer)
 
         def menu_shown():
@@ -635,8 +562,6 @@ class Game:
             return shows_text(self.screenshot(), 402, 404, "1   - Play Snake (Normal)", BODY, self.background)
         wait_for(menu_shown, timeout * self.slowness, "no main menu", interval=0.1 * self.slowness)
         return self
-
-    # Input
 
     def key(self, *keys, delay_ms=40):
         self.server.xdotool("windowfocus", "--sync", self.window)
@@ -651,8 +576,6 @@ class Game:
         self.server.xdotool("keydown", key)
         time.sleep(seconds)
         self.server.xdotool("keyup", key)
-
-    # Output
 
     def screenshot(self, path=None):
         """The game's surface now; also saved as a PNG file when a path is given."""
@@ -686,11 +609,9 @@ class Game:
 class GameTestCase(unittest.TestCase):
     """One X server for the class, one game folder per game; everything is cleaned up."""
 
-    server_options = {}
-
     @classmethod
     def setUpClass(cls):
-        cls.server = XServer(**cls.server_options)
+        cls.server = XServer()
 
     @classmethod
     def tearDownClass(cls):

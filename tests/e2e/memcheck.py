@@ -1,10 +1,7 @@
-"""One short session of the real program under valgrind's memcheck: an error
-box, the high-score lists, a Hard game steered to its first food, the score filed
-under a typed name, help, about and the way out. Fails when the session goes
-wrong, when memcheck reports an error or when memory is definitely lost.
-Everything runs some thirty times slower, so every wait is stretched.
-
-    python3 tests/e2e/memcheck.py        (TARVIK_EXE names the program)"""
+"""A short session of the real program under valgrind's memcheck (an error box, the lists, a Hard
+game to its first food, the score filed, help, about, the way out); fails when it goes wrong, on
+a memcheck error or on memory definitely lost.   python3 tests/e2e/memcheck.py   (TARVIK_EXE names
+the program)"""
 
 import os
 import sys

@@ -1,9 +1,7 @@
-"""Whole games in the real program. The fake clock fixes the seed up to the
-second or so the start-up question stays up; the test's own model of the
-generator then tells which second it was from the food on the screen, and
-where every later food must appear. The snake is steered to the food by
-watching its head, eats it, runs on into the wall, and the score goes from
-the game-over screen into the table, the file and a new run of the program."""
+"""Whole games in the real program. The fake clock fixes the seed up to the second or so the
+question stays up; the generator's model tells which second from the food shown, and where
+later food must appear. The snake is steered to the food, runs on into the wall, and the score
+goes from the game-over screen into the table, the file and a new run of the program."""
 
 import os
 import time
@@ -26,9 +24,8 @@ GROWTH = [1, 2, 8]
 class Games(GameTestCase):
 
     def play(self, game, start):
-        """From the first game screen: finds the seed, steers to the food, checks the
-        food placed next, the score and the snake, and runs into the wall.
-        Returns the points scored."""
+        """Finds the seed, steers to the food, checks the next food, the score and the snake, runs
+        into the wall; returns the points."""
         ring = picture("ring")
         first = game.wait_screen(lambda s: on_game_screen(s) and Board(s, ring).food, "no game screen")
         food = Board(first, ring).food
@@ -55,13 +52,15 @@ class Games(GameTestCase):
         self.assertEqual(Board(last, ring).snake, set(cells[position - length + 1:position + 1]))
         game.wait_text(432, 334, "Game Over", TITLE)
         game.wait_text(402, 404, f"Your Score is: {FOOD_POINTS[kind]}")
+        game.wait_text(402, 434, "Insert Your Name:")
         return FOOD_POINTS[kind]
 
     def type_name(self, game, start):
-        """Types start, then a held "y" that repeats, then Backspace and "7"; returns the name shown."""
+        """Types start, then a held "y" that repeats, then Backspace, keys that type nothing and "7";
+        returns the name shown."""
         game.type(start)
         game.hold("y", 1.0)
-        game.key("BackSpace", "7")
+        game.key("BackSpace", "slash", "Left", "7")
 
         def repeats(shot):
             return next((n for n in range(20) if shows_text(shot, 402, 454, f"> {start}{'y' * n}7", BODY,
@@ -71,9 +70,8 @@ class Games(GameTestCase):
         return f"{start}{'y' * repeats(shot)}7"
 
     def play_and_file(self, game, key, start, half, name):
-        """Plays a game started with key, types a name beginning with name and files the
-        score with Enter; checks the list then shown. Returns the half of the table
-        the score went to, as it must be now."""
+        """Plays a game started with key, files it under a name starting with name and checks the
+        list shown; returns the half of the table as it must be now."""
         mode = "Normal" if key == "1" else "Hard"
         game.key(key)
         points = self.play(game, start)
@@ -89,7 +87,7 @@ class Games(GameTestCase):
         # Two records and part of a third: the part is not read and the file is written whole.
         stored = [("Top", 1000), ("Low", 1)]
         game = self.launch(rate=NORMAL_RATE, start_time=NORMAL_START, scores=score_file(stored)[:2 * 28 + 10])
-        expected = self.play_and_file(game.start(), "1", NORMAL_START, stored, "Ada")
+        expected = self.play_and_file(game.start(), "1", NORMAL_START, stored, "Ada 4")
         self.assertEqual(game.scores(), score_file(expected))
 
     def test_hard_game_is_filed_into_a_long_unsorted_file_and_shown_after_a_restart(self):

@@ -9,7 +9,7 @@ from harness import EXE, GameTestCase, SURFACE, wait_for
 
 class StartUp(GameTestCase):
 
-    def test_no_opens_the_titled_window_at_its_place_and_size(self):
+    def test_no_opens_the_titled_window_at_its_place_and_size_which_it_keeps(self):
         game = self.launch()
         dialog = game.wait_dialog()
         x, y, w, h = self.server.geometry(dialog)
@@ -19,23 +19,16 @@ class StartUp(GameTestCase):
         game.answer("n")
         window = game.wait_window()
         self.assertEqual(self.server.geometry(window), (150, 50, *SURFACE))
-
-    def test_escape_answers_no(self):
-        game = self.launch()
-        game.answer("Escape")
-        self.assertEqual(self.server.geometry(game.wait_window())[2:], SURFACE)
-
-    def test_yes_without_the_full_screen_mode_opens_the_same_window(self):
-        game = self.launch()
-        game.answer("y")
-        self.assertEqual(self.server.geometry(game.wait_window()), (150, 50, *SURFACE))
-
-    def test_resizing_brings_the_window_back_to_its_size(self):
-        game = self.launch()
-        game.answer("n")
-        window = game.wait_window()
         self.server.xdotool("windowsize", window, 600, 400)
         wait_for(lambda: self.server.geometry(window)[2:] == SURFACE, 10, "the window kept another size")
+
+    def test_escape_and_yes_without_the_full_screen_mode_open_the_same_window(self):
+        for answer in ("Escape", "y"):
+            with self.subTest(answer=answer):
+                game = self.launch()
+                game.answer(answer)
+                self.assertEqual(self.server.geometry(game.wait_window()), (150, 50, *SURFACE))
+                game.close()
 
     def test_no_display_is_one_clear_line_and_a_failure(self):
         env = {k: v for k, v in os.environ.items() if k != "DISPLAY"}
