@@ -15,9 +15,7 @@
 
 namespace {
 
-constexpr unsigned char KEY_ESCAPE = 27;
 constexpr unsigned char KEY_PAUSE = 'p';
-constexpr int32_t ORDINARY_KEY = -1;
 constexpr int32_t GRID_COLUMNS = GRID_LAST_COLUMN + 1;
 constexpr int32_t GRID_ROWS = GRID_LAST_ROW + 1;
 

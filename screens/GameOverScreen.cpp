@@ -51,7 +51,7 @@ void MenuScreens::drawGameOver()
 
 void MenuScreens::onGameOverKey(unsigned char key, int32_t special, int32_t, int32_t)
 {
-    if (special != -1)
+    if (special != ORDINARY_KEY)
         return;
     char c = static_cast<char>(key);
     if (isNameChar(c)) {

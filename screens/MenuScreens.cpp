@@ -18,9 +18,6 @@ constexpr const char* FOOTER = "Tarvik-Snake 1.0";
 constexpr int FOOTER_LEFT_OF_RIGHT_EDGE = 220;
 constexpr int FOOTER_ABOVE_BOTTOM_EDGE = 20;
 
-constexpr int ORDINARY_KEY = -1;
-constexpr unsigned char KEY_ESCAPE = 27;
-
 // A text line placed relative to the centre of the surface.
 struct Line {
     int dx;

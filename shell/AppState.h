@@ -10,6 +10,11 @@ enum Screen {
     SCREEN_ABOUT = 6,
 };
 
+// Every key operation takes (key, special, x, y): special is ORDINARY_KEY for
+// an ordinary key, otherwise the GLUT code of a special key.
+constexpr int ORDINARY_KEY = -1;
+constexpr unsigned char KEY_ESCAPE = 27;
+
 // The process-wide record of the game speed, the surface size and the current screen.
 class AppState {
 public:

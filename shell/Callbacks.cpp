@@ -7,7 +7,6 @@
 
 namespace {
 
-constexpr int ORDINARY_KEY = -1;
 constexpr unsigned char SPECIAL_KEY_CHARACTER = '0';
 
 void dispatchKey(unsigned char key, int special, int x, int y)
