@@ -150,3 +150,19 @@ save menu -size 1024x768 gradient:'rgb(20,20,46)-rgb(6,6,16)' "${drawing[@]}" \
     -font "$font" -pointsize 72 -fill 'rgb(30,30,70)' -annotate "+$((title_x + 4))+$((196 + 4))" TARVIK-SNAKE \
     -fill "$banner" -annotate "+$title_x+196" TARVIK-SNAKE \
     -fill "$frame" -draw "rectangle $title_x,222 $((1024 - title_x)),224"
+
+# The menu entry's icon, at the sizes of the icon theme: the snake on a plate
+# like the pause sign's, heading for a red food.
+icons=${2:-$root/packaging/icons}
+mkdir -p "$icons"
+drawing=()
+snake 100 14 190,70 160,70 130,70 100,70 70,70 70,100 70,130 100,130 130,130 160,130 190,130 \
+    190,160 190,190 160,190 130,190 100,190
+convert -size 256x256 xc:none -fill "$night" -stroke "$banner" -strokewidth 8 \
+    -draw 'roundrectangle 8,8 247,247 40,40' -stroke none "${drawing[@]}" \
+    -fill 'rgb(255,0,0)' -draw 'circle 56,190 70,190' "$work/icon.png"
+for size in 16 24 32 48 64 128 256; do
+    # Without a time stamp, so the same drawing gives the same bytes.
+    convert "$work/icon.png" -resize "${size}x$size" -strip -define png:exclude-chunks=date,time \
+        "PNG32:$icons/$size.png"
+done

@@ -8,6 +8,10 @@ if [ "${1:-}" = "--test" ]; then
   packages+=(libgtest-dev libbenchmark-dev clang libclang-rt-14-dev xvfb xdotool
              imagemagick faketime libfaketime x11-apps x11-utils libgl1-mesa-dri
              libstb-dev fonts-dejavu-core valgrind python3)
+  packages+=(dpkg-dev file lintian desktop-file-utils appstream)
+fi
+if [ "${1:-}" = "--package" ]; then
+  packages+=(dpkg-dev file)  # dpkg-shlibdeps, and file to find what it must look at
 fi
 
 missing=()

@@ -483,10 +483,11 @@ class XServer:
 
 class Game:
     """One run of the real program in a game folder of its own, with the pictures but those
-    missing; wrapper runs it under another program (valgrind), slowness stretching every wait."""
+    missing; wrapper runs it under another program (valgrind), slowness stretching every wait;
+    exe and environment start something else (a launcher) with more variables."""
 
     def __init__(self, server, images=True, scores_dir=True, scores=None, start_time=START_TIME, rate=None,
-                 wrapper=(), slowness=1, missing=()):
+                 wrapper=(), slowness=1, missing=(), exe=EXE, environment=()):
         self.server = server
         self.images = images
         self.slowness = slowness
@@ -499,14 +500,14 @@ class Game:
         if scores is not None:
             with open(self.score_path, "wb") as f:
                 f.write(scores)
-        env = dict(server.env, TZ="UTC")  # the fake start time is read in the local time zone
+        env = dict(server.env, TZ="UTC", **dict(environment))  # the fake start time is read in the local time zone
         if start_time:
             # Fixes the clock the generator is seeded from; a rate slows it, and freeglut's timers with it.
             env["LD_PRELOAD"] = FAKETIME_LIB
             env["FAKETIME"] = "@" + start_time + (f" x{rate}" if rate else "")
             env["FAKETIME_DONT_RESET"] = "1"
             env["FAKETIME_NO_CACHE"] = "1"
-        self.process = subprocess.Popen([*wrapper, EXE], cwd=self.folder, env=env, stdout=subprocess.PIPE,
+        self.process = subprocess.Popen([*wrapper, exe], cwd=self.folder, env=env, stdout=subprocess.PIPE,
                                         stderr=subprocess.PIPE, preexec_fn=_die_with_the_tests)
         # Xvfb may drop a connection that arrives while another client is
         # disconnecting: no X client of ours runs while the game connects.

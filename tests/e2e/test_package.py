@@ -1,0 +1,151 @@
+"""The Debian package as tools/package.sh builds it: clean by Debian's own checks and, unpacked
+into a folder of its own, a launcher that keeps each player's game in their data folder, started
+from an unrelated folder like a menu entry would."""
+
+import os
+import re
+import shutil
+import subprocess
+import tempfile
+import unittest
+
+from harness import (FOOD_POINTS, SOURCE_DIR, TITLE, Board, Game, GameTestCase, drive, high_score_errors,
+                     on_game_screen, picture, route, score_file)
+
+# As in the whole games' test: whichever second seeds the generator, the first food lies a
+# short way along the snake's path; one step every 625 ms of real time.
+NORMAL_START, NORMAL_RATE = "2026-01-01 05:10:56", 0.2
+# The package has no Debian revision, so lintian takes it for a native one and
+# expects the changelog as changelog.gz; changelog.Debian.gz is our choice.
+LINTIAN_ALLOWED = {"wrong-name-for-changelog-of-native-package"}
+
+
+class Installed(Game):
+    """The game started by the package's launcher in an empty folder, the pictures being its own."""
+    background = property(lambda self: picture("menu"))
+
+
+def output(*args, **options):
+    result = subprocess.run(args, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=300, **options)
+    return result.returncode, result.stdout.decode()
+
+
+class Package(GameTestCase):
+
+    @classmethod
+    def setUpClass(cls):
+        super().setUpClass()
+        cls.work = tempfile.mkdtemp(prefix="tarvik-package-")
+        status, printed = output("bash", os.path.join(SOURCE_DIR, "tools", "package.sh"), cls.work)
+        if status != 0:
+            raise AssertionError("tools/package.sh failed:\n" + printed)
+        cls.deb = printed.split()[-1]
+        cls.root = os.path.join(cls.work, "root")
+        subprocess.run(["dpkg", "-x", cls.deb, cls.root], check=True)
+        cls.launcher = os.path.join(cls.root, "usr", "games", "tarvik-snake")
+        cls.pictures = os.path.join(cls.root, "usr", "share", "games", "tarvik-snake", "img")
+
+    @classmethod
+    def tearDownClass(cls):
+        shutil.rmtree(cls.work)
+        super().tearDownClass()
+
+    def folder(self):
+        folder = tempfile.mkdtemp(prefix="tarvik-home-")
+        self.addCleanup(shutil.rmtree, folder)
+        return folder
+
+    def test_the_package_is_named_for_its_version_and_clean_by_debians_checks(self):
+        with open(os.path.join(SOURCE_DIR, "CMakeLists.txt")) as f:
+            version = re.search(r"project\(\S+ VERSION (\S+)", f.read()).group(1)
+        arch = output("dpkg", "--print-architecture")[1].strip()
+        self.assertEqual(os.path.basename(self.deb), f"tarvik-snake_{version}_{arch}.deb")
+        self.assertIn("libglut", output("dpkg-deb", "-f", self.deb, "Depends")[1])
+
+        lintian = output("lintian", "--pedantic", self.deb)[1].splitlines()
+        self.assertEqual([line for line in lintian if line[:2] in ("E:", "W:")
+                          and line.split()[2] not in LINTIAN_ALLOWED], [], "\n".join(lintian))
+        share = os.path.join(self.root, "usr", "share")
+        self.assertEqual(output("desktop-file-validate", os.path.join(share, "applications", "tarvik-snake.desktop")),
+                         (0, ""))
+        metainfo = os.path.join(share, "metainfo", "org.example.tarvik_snake.metainfo.xml")
+        self.assertEqual(output("appstreamcli", "validate", "--no-net", "--pedantic", metainfo),
+                         (0, "\u2714 Validation was successful.\n"))
+
+    def test_the_launcher_prepares_the_players_folder_keeps_what_is_there_and_says_what_stops_it(self):
+        home = self.folder()
+        game_folder = os.path.join(home, ".local", "share", "tarvik-snake")
+        scores = os.path.join(game_folder, "scores")
+        bare = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "HOME", "XDG_DATA_HOME")}
+
+        def launch(umask=0o022, **variables):
+            result = subprocess.run([self.launcher], cwd="/", env=dict(bare, **variables), timeout=20,
+                                    stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                                    preexec_fn=lambda: os.umask(umask))
+            lines = result.stderr.decode().splitlines()
+            self.assertEqual(len(lines), 1, lines)
+            return result.returncode, lines[0]
+
+        # Without a display the game fails, and its status and message come through.
+        self.assertEqual(launch(0o027, HOME=home), (1, "tarvik-snake: cannot open the X display (is DISPLAY set?)"))
+        self.assertEqual(os.path.realpath(os.path.join(game_folder, "img")), os.path.realpath(self.pictures))
+        self.assertEqual(os.stat(scores).st_mode & 0o777, 0o750)
+
+        # A relative XDG_DATA_HOME is ignored; a scores folder is left as it is; a stale link follows the install.
+        os.chmod(scores, 0o700)
+        with open(os.path.join(scores, "HighScores.dat"), "wb") as f:
+            f.write(b"kept")
+        os.remove(os.path.join(game_folder, "img"))
+        os.symlink("/nonexistent", os.path.join(game_folder, "img"))
+        self.assertEqual(launch(HOME=home, XDG_DATA_HOME="relative")[0], 1)
+        self.assertEqual(os.path.realpath(os.path.join(game_folder, "img")), os.path.realpath(self.pictures))
+        self.assertEqual(os.stat(scores).st_mode & 0o777, 0o700)
+        self.assertEqual(os.listdir(scores), ["HighScores.dat"])
+        with open(os.path.join(scores, "HighScores.dat"), "rb") as f:
+            self.assertEqual(f.read(), b"kept")
+
+        blocked = os.path.join(home, "a-file")
+        open(blocked, "w").close()
+        self.assertEqual(launch(XDG_DATA_HOME=blocked), (
+            1, f"tarvik-snake: cannot make the game folder {blocked}/tarvik-snake: Not a directory"))
+        self.assertEqual(launch(), (
+            1, "tarvik-snake: neither HOME nor an absolute XDG_DATA_HOME is set: no folder to keep the game in"))
+
+    def test_a_score_filed_through_the_launcher_is_kept_in_the_players_folder_for_the_next_start(self):
+        home, data = self.folder(), self.folder()
+        variables = {"HOME": home, "XDG_DATA_HOME": data}
+
+        def start(**options):
+            game = Installed(self.server, images=False, scores_dir=False, exe=self.launcher,
+                             environment=variables, **options)
+            self.addCleanup(game.close)
+            return game.start()  # the question, then the main menu over its picture
+
+        game = start(start_time=NORMAL_START, rate=NORMAL_RATE)
+        game.key("1")
+        ring = picture("ring")
+        kind, food = Board(game.wait_screen(lambda s: on_game_screen(s) and Board(s, ring).food, "no game"),
+                           ring).food
+        cells, _, turns = route(food)
+        for _ in drive(game, cells, turns, ring):
+            pass
+        game.wait_text(432, 334, "Game Over", TITLE)
+        game.type("Ann")
+        game.key("Return")
+        entries = [("Ann", FOOD_POINTS[kind])]
+        game.wait_screen(lambda s: not high_score_errors(s, "Normal", entries, game.background), "no high scores")
+        with open(os.path.join(data, "tarvik-snake", "scores", "HighScores.dat"), "rb") as f:
+            self.assertEqual(f.read(), score_file(entries))
+        self.assertEqual(os.listdir(game.folder), [])
+        self.assertEqual(os.listdir(home), [])
+        game.key("x", "Escape", "q")
+        self.assertEqual(game.wait_exit(), 0)
+
+        again = start()
+        again.key("3")
+        again.wait_screen(lambda s: not high_score_errors(s, "Normal", entries, again.background),
+                          "the score was not kept")
+
+
+if __name__ == "__main__":
+    unittest.main()
