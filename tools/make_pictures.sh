@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
-# Draws the game's seventeen pictures into img/ as BMP files named *.dat.
-# Needs ImageMagick and the DejaVu fonts of fonts-dejavu-core. The output is
-# the same, byte for byte, every time it runs on the same ImageMagick.
+# Draws the game's seventeen pictures into img/ as BMP files named *.dat, and
+# the menu entry's icon into packaging/icons/ as PNG files named by their size
+# (or into the two folders given). Needs ImageMagick and the DejaVu fonts of
+# fonts-dejavu-core. The output is the same, byte for byte, every time it runs
+# on the same ImageMagick; it is committed, so that building the game or its
+# package needs neither and gives the same files on any machine.
 #
 # The game draws each picture with glDrawPixels at a raster position that
 # becomes its lower-left corner, without blending, so a picture's background
