@@ -11,10 +11,8 @@ import unittest
 
 from harness import (FOOD_POINTS, SOURCE_DIR, TITLE, Board, Game, GameTestCase, drive, high_score_errors,
                      on_game_screen, picture, route, score_file)
+from test_game import NORMAL_RATE, NORMAL_START  # a short first route, a slowed clock
 
-# As in the whole games' test: whichever second seeds the generator, the first food lies a
-# short way along the snake's path; one step every 625 ms of real time.
-NORMAL_START, NORMAL_RATE = "2026-01-01 05:10:56", 0.2
 # The package has no Debian revision, so lintian takes it for a native one and
 # expects the changelog as changelog.gz; changelog.Debian.gz is our choice.
 LINTIAN_ALLOWED = {"wrong-name-for-changelog-of-native-package"}
@@ -34,7 +32,6 @@ class Package(GameTestCase):
 
     @classmethod
     def setUpClass(cls):
-        super().setUpClass()
         cls.work = tempfile.mkdtemp(prefix="tarvik-package-")
         status, printed = output("bash", os.path.join(SOURCE_DIR, "tools", "package.sh"), cls.work)
         if status != 0:
@@ -44,6 +41,7 @@ class Package(GameTestCase):
         subprocess.run(["dpkg", "-x", cls.deb, cls.root], check=True)
         cls.launcher = os.path.join(cls.root, "usr", "games", "tarvik-snake")
         cls.pictures = os.path.join(cls.root, "usr", "share", "games", "tarvik-snake", "img")
+        super().setUpClass()
 
     @classmethod
     def tearDownClass(cls):
@@ -76,34 +74,30 @@ class Package(GameTestCase):
     def test_the_launcher_prepares_the_players_folder_keeps_what_is_there_and_says_what_stops_it(self):
         home = self.folder()
         game_folder = os.path.join(home, ".local", "share", "tarvik-snake")
-        scores = os.path.join(game_folder, "scores")
+        scores, link = os.path.join(game_folder, "scores"), os.path.join(game_folder, "img")
         bare = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "HOME", "XDG_DATA_HOME")}
+        pictures = os.path.realpath(self.pictures)
 
         def launch(umask=0o022, **variables):
             result = subprocess.run([self.launcher], cwd="/", env=dict(bare, **variables), timeout=20,
-                                    stdout=subprocess.PIPE, stderr=subprocess.PIPE,
-                                    preexec_fn=lambda: os.umask(umask))
+                                    stdout=subprocess.PIPE, stderr=subprocess.PIPE, preexec_fn=lambda: os.umask(umask))
             lines = result.stderr.decode().splitlines()
             self.assertEqual(len(lines), 1, lines)
             return result.returncode, lines[0]
 
+        def prepared():
+            return os.path.realpath(link), os.stat(scores).st_mode & 0o777, os.listdir(scores)
+
         # Without a display the game fails, and its status and message come through.
         self.assertEqual(launch(0o027, HOME=home), (1, "tarvik-snake: cannot open the X display (is DISPLAY set?)"))
-        self.assertEqual(os.path.realpath(os.path.join(game_folder, "img")), os.path.realpath(self.pictures))
-        self.assertEqual(os.stat(scores).st_mode & 0o777, 0o750)
-
-        # A relative XDG_DATA_HOME is ignored; a scores folder is left as it is; a stale link follows the install.
+        self.assertEqual(prepared(), (pictures, 0o750, []))
+        # A relative XDG_DATA_HOME is ignored, a scores folder left as it is, a stale link made to follow the install.
         os.chmod(scores, 0o700)
-        with open(os.path.join(scores, "HighScores.dat"), "wb") as f:
-            f.write(b"kept")
-        os.remove(os.path.join(game_folder, "img"))
-        os.symlink("/nonexistent", os.path.join(game_folder, "img"))
+        open(os.path.join(scores, "HighScores.dat"), "wb").close()
+        os.remove(link)
+        os.symlink("/nonexistent", link)
         self.assertEqual(launch(HOME=home, XDG_DATA_HOME="relative")[0], 1)
-        self.assertEqual(os.path.realpath(os.path.join(game_folder, "img")), os.path.realpath(self.pictures))
-        self.assertEqual(os.stat(scores).st_mode & 0o777, 0o700)
-        self.assertEqual(os.listdir(scores), ["HighScores.dat"])
-        with open(os.path.join(scores, "HighScores.dat"), "rb") as f:
-            self.assertEqual(f.read(), b"kept")
+        self.assertEqual(prepared(), (pictures, 0o700, ["HighScores.dat"]))
 
         blocked = os.path.join(home, "a-file")
         open(blocked, "w").close()

@@ -1,10 +1,8 @@
 """The start-up question, the window and its fixed size, in the real program."""
 
-import os
-import subprocess
 import unittest
 
-from harness import EXE, GameTestCase, SURFACE, wait_for
+from harness import GameTestCase, SURFACE, wait_for
 
 
 class StartUp(GameTestCase):
@@ -29,13 +27,6 @@ class StartUp(GameTestCase):
                 game.answer(answer)
                 self.assertEqual(self.server.geometry(game.wait_window()), (150, 50, *SURFACE))
                 game.close()
-
-    def test_no_display_is_one_clear_line_and_a_failure(self):
-        env = {k: v for k, v in os.environ.items() if k != "DISPLAY"}
-        result = subprocess.run([EXE], env=env, stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=10)
-        self.assertNotEqual(result.returncode, 0)
-        self.assertEqual(result.stderr.decode().strip().count("\n"), 0)
-        self.assertIn("display", result.stderr.decode())
 
 
 if __name__ == "__main__":
