@@ -42,7 +42,8 @@ std::string folderOf(const char* path)
 // new inode; and a folder can be opened for reading where it cannot be written.
 class FolderLock {
 public:
-    explicit FolderLock(int operation) : fd(open(folderOf(HIGH_SCORE_FILE).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC))
+    explicit FolderLock(int operation)
+        : fd(open(folderOf(HIGH_SCORE_FILE).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC))
     {
         if (fd < 0) {
             error = errno;
@@ -52,8 +53,7 @@ public:
         do
             result = flock(fd, operation);
         while (result != 0 && errno == EINTR);
-        // Where the file system offers no locks the game still saves, as it
-        // would without them.
+        // Where the file system offers no locks the game still saves, unguarded.
         held = result == 0;
     }
     ~FolderLock()
@@ -64,9 +64,9 @@ public:
     FolderLock(const FolderLock&) = delete;
     FolderLock& operator=(const FolderLock&) = delete;
 
-    int fd;          // the folder, open for reading; -1 when it could not be opened
-    int error = 0;   // why it could not be opened
-    bool held = false;
+    int fd;             // the folder, open for reading; -1 when it could not be opened
+    int error = 0;      // why it could not be opened
+    bool held = false;  // false where the file system offers no locks
 };
 
 // A file the player made read-only stays untouched. Root passes access() for
