@@ -238,7 +238,6 @@ const SharedTable SHARED_TABLES[] = {
 
 TEST_F(HighScoreFile, TwoGamesSharingATableKeepEveryScoreAndEverythingTheFileWas)
 {
-    snakeGame->setMode(MODE_NORMAL);
     for (const SharedTable& shared : SHARED_TABLES) {
         SCOPED_TRACE(shared.setUp);
         emptyScores();
@@ -301,7 +300,6 @@ const UnsavedTable UNSAVED_TABLES[] = {
 
 TEST_F(HighScoreFile, AFailedSaveIsReportedInOneLineLeavesEveryFileAsItWasAndKeepsTheScoreInMemory)
 {
-    snakeGame->setMode(MODE_NORMAL);
     for (const UnsavedTable& unsaved : UNSAVED_TABLES) {
         SCOPED_TRACE(unsaved.setUp);
         emptyScores();
