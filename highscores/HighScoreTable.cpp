@@ -1,6 +1,8 @@
 #include "highscores/HighScoreTable.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -23,6 +25,49 @@ namespace {
 
 constexpr std::size_t TABLE_BYTES = 2 * HIGH_SCORES_PER_MODE * sizeof(HighScoreEntry);  // 560
 constexpr std::size_t MAX_STORED_NAME = HIGH_SCORE_NAME_SIZE - 1;                       // 23
+constexpr const char* TEMPORARY_MARK = ".tmp.";  // HighScores.dat.tmp.XXXXXX
+// A renamed copy cannot be made to look like the file it would replace.
+constexpr int KEEP_IN_PLACE = -1;
+
+std::string folderOf(const char* path)
+{
+    const char* slash = std::strrchr(path, '/');
+    return slash ? std::string(path, slash) : ".";
+}
+
+// Every game that reads the table in order to rewrite it holds this lock on
+// the file's folder, from the read to the end of the write, so that two games
+// in one folder never write back a table without the other's score. It is
+// the folder that is locked, not the file, because a rename gives the file a
+// new inode; and a folder can be opened for reading where it cannot be written.
+class FolderLock {
+public:
+    explicit FolderLock(int operation)
+        : fd(open(folderOf(HIGH_SCORE_FILE).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC))
+    {
+        if (fd < 0) {
+            error = errno;
+            return;
+        }
+        int result;
+        do
+            result = flock(fd, operation);
+        while (result != 0 && errno == EINTR);
+        // Where the file system offers no locks the game still saves, unguarded.
+        held = result == 0;
+    }
+    ~FolderLock()
+    {
+        if (fd >= 0)
+            close(fd);
+    }
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+
+    int fd;             // the folder, open for reading; -1 when it could not be opened
+    int error = 0;      // why it could not be opened
+    bool held = false;  // false where the file system offers no locks
+};
 
 // A file the player made read-only stays untouched. Root passes access() for
 // any file, so the mode bits are looked at too: without any write bit the
@@ -40,12 +85,15 @@ mode_t defaultFileMode()
     return 0666 & ~mask;
 }
 
-bool writeAll(int fd, const unsigned char* bytes, std::size_t size)
+bool writeAll(int fd, const void* data, std::size_t size)
 {
+    auto bytes = static_cast<const unsigned char*>(data);
     while (size > 0) {
         ssize_t written = write(fd, bytes, size);
         if (written < 0 && errno == EINTR)
             continue;
+        if (written == 0)
+            errno = EIO;
         if (written <= 0)
             return false;
         bytes += written;
@@ -54,45 +102,102 @@ bool writeAll(int fd, const unsigned char* bytes, std::size_t size)
     return true;
 }
 
-// Makes the rename itself durable; a failure here no longer endangers the scores.
-void syncFolder(const std::string& folder)
+// Under the lock no other game is between making its temporary file and
+// renaming it, so any such file in the folder was left by a game that died there.
+void removeLeftovers()
 {
-    int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY);
-    if (fd < 0)
+    DIR* folder = opendir(folderOf(HIGH_SCORE_FILE).c_str());
+    if (!folder)
         return;
-    fsync(fd);
-    close(fd);
+    const char* name = std::strrchr(HIGH_SCORE_FILE, '/');
+    std::string prefix = std::string(name ? name + 1 : HIGH_SCORE_FILE) + TEMPORARY_MARK;
+    while (dirent* entry = readdir(folder))
+        if (std::strncmp(entry->d_name, prefix.c_str(), prefix.size()) == 0)
+            unlinkat(dirfd(folder), entry->d_name, 0);
+    closedir(folder);
 }
 
-// Replaces the file at path by the given bytes so that, whatever happens,
-// the file holds either all of its old bytes or all of the new ones: the
-// bytes go to a temporary file in the same folder, reach the disk, and only
-// then take the old file's place by a rename.
-bool replaceFile(const char* path, const void* bytes, std::size_t size)
+// Gives the file at path the bytes of a new file written beside it and then
+// renamed over it, so that whatever happens the name holds all of the old
+// bytes or all of the new ones. The new file takes the old one's owner, group
+// and mode; where it cannot, or where the folder cannot be written, the
+// result is KEEP_IN_PLACE and nothing has changed. Other failures are errno values.
+int replaceByRename(const char* path, const struct stat* old, const void* bytes, const FolderLock& lock)
 {
-    struct stat old;
-    bool existed = stat(path, &old) == 0;
-    if (!existed && errno != ENOENT)
-        return false;
-    if (existed && isReadOnly(path, old))
-        return false;
-
-    std::string temporary = std::string(path) + ".tmp.XXXXXX";
-    int fd = mkstemp(temporary.data());
+    std::string temporary = std::string(path) + TEMPORARY_MARK + "XXXXXX";
+    int fd = mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0)
-        return false;  // the folder is missing or cannot be written
-    bool ok = fchmod(fd, existed ? (old.st_mode & 07777) : defaultFileMode()) == 0 &&
-              writeAll(fd, static_cast<const unsigned char*>(bytes), size) && fsync(fd) == 0;
-    ok = close(fd) == 0 && ok;
-    ok = ok && rename(temporary.c_str(), path) == 0;
-    if (!ok) {
+        return old ? KEEP_IN_PLACE : errno;
+    struct stat made{};
+    fstat(fd, &made);
+    uid_t owner = old ? old->st_uid : made.st_uid;
+    gid_t group = old ? old->st_gid : made.st_gid;
+    mode_t mode = old ? old->st_mode & 07777 : defaultFileMode();
+    // The owner first: a change of owner may clear the set-id bits that the mode then restores.
+    bool same = fchown(fd, owner, group) == 0 && fchmod(fd, mode) == 0;
+    int result = 0;
+    if (!same)
+        result = old ? KEEP_IN_PLACE : EPERM;
+    else if (!writeAll(fd, bytes, TABLE_BYTES) || fsync(fd) != 0)
+        result = errno;
+    if (close(fd) != 0 && result == 0)
+        result = errno;
+    if (result == 0 && rename(temporary.c_str(), path) != 0)
+        result = errno;
+    if (result != 0) {
         unlink(temporary.c_str());
-        return false;
+        return result;
     }
-    std::string folder(path);
-    std::size_t slash = folder.find_last_of('/');
-    syncFolder(slash == std::string::npos ? "." : folder.substr(0, slash));
-    return true;
+    fsync(lock.fd);  // makes the rename itself last; the scores are already safe either way
+    return 0;
+}
+
+// Rewrites the file where it lies, through a symbolic link if it is one: the
+// file keeps its inode, links, owner, group and mode. The 560 bytes go in one
+// write from the start, then anything longer is cut off and all reaches the disk.
+int writeInPlace(const char* path, const void* bytes)
+{
+    // Non-blocking so that a named pipe in the file's place cannot hang the game.
+    int fd = open(path, O_WRONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return errno;
+    int result = writeAll(fd, bytes, TABLE_BYTES) && ftruncate(fd, TABLE_BYTES) == 0 && fsync(fd) == 0 ? 0 : errno;
+    if (close(fd) != 0 && result == 0)
+        result = errno;
+    return result;
+}
+
+// Writes the table to HIGH_SCORE_FILE, in the most careful way that keeps
+// the file what it is; returns 0 or the errno of the failure.
+int writeTable(const void* bytes, const FolderLock& lock)
+{
+    if (lock.fd < 0)
+        return lock.error;  // the folder is missing: it is never created
+    if (lock.held)
+        removeLeftovers();
+
+    const char* path = HIGH_SCORE_FILE;
+    struct stat name;
+    if (lstat(path, &name) != 0)
+        return errno == ENOENT ? replaceByRename(path, nullptr, bytes, lock) : errno;
+    struct stat target;
+    if (stat(path, &target) == 0 && isReadOnly(path, target))
+        return EACCES;
+    // A renamed copy would replace a symbolic link by a plain file, and
+    // would leave a second hard link showing the old table.
+    if (S_ISREG(name.st_mode) && name.st_nlink == 1) {
+        int result = replaceByRename(path, &name, bytes, lock);
+        if (result != KEEP_IN_PLACE)
+            return result;
+    }
+    return writeInPlace(path, bytes);
+}
+
+void saveTable(const void* bytes, const FolderLock& lock)
+{
+    // The table stays in memory for this run; the player is told where it could not be kept.
+    if (int error = writeTable(bytes, lock))
+        std::fprintf(stderr, "tarvik-snake: cannot save %s: %s\n", HIGH_SCORE_FILE, std::strerror(error));
 }
 
 }  // namespace
@@ -100,6 +205,8 @@ bool replaceFile(const char* path, const void* bytes, std::size_t size)
 HighScoreTable::HighScoreTable()
 {
     clear();
+    // Shared, so that no other game is halfway through rewriting the file in place.
+    FolderLock lock(LOCK_SH);
     load();
 }
 
@@ -133,12 +240,18 @@ void HighScoreTable::load()
 
 void HighScoreTable::save()
 {
-    // A file that cannot be written is ignored: the scores stay in memory for this run.
-    replaceFile(HIGH_SCORE_FILE, entries, TABLE_BYTES);
+    FolderLock lock(LOCK_EX);
+    saveTable(entries, lock);
 }
 
 void HighScoreTable::insert(const char* name, uint32_t score)
 {
+    // Another game in this folder may have filed scores since this one read
+    // the file: the score goes into the table as the file holds it now, which
+    // is also what the high-score screen then shows.
+    FolderLock lock(LOCK_EX);
+    load();
+
     HighScoreEntry* half = entries + (snakeGame->getMode() == MODE_NORMAL ? 0 : HIGH_SCORES_PER_MODE);
     HighScoreEntry before[HIGH_SCORES_PER_MODE];
     for (int k = 0; k < HIGH_SCORES_PER_MODE; ++k)
@@ -156,7 +269,7 @@ void HighScoreTable::insert(const char* name, uint32_t score)
     copyEntry(&half[i], &added);
     for (int k = i + 1; k < HIGH_SCORES_PER_MODE; ++k)
         copyEntry(&half[k], &before[k - 1]);
-    save();
+    saveTable(entries, lock);
 }
 
 void HighScoreTable::copyEntry(HighScoreEntry* destination, const HighScoreEntry* source)
