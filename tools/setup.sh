@@ -8,6 +8,7 @@ if [ "${1:-}" = "--test" ]; then
   packages+=(libgtest-dev libbenchmark-dev clang libclang-rt-14-dev xvfb xdotool
              imagemagick faketime libfaketime x11-apps x11-utils libgl1-mesa-dri
              libstb-dev fonts-dejavu-core valgrind python3)
+  packages+=(xserver-xorg-core xserver-xorg-video-dummy libxxf86vm1 libxfixes3)  # full screen: Xorg with video modes
 fi
 
 missing=()

@@ -494,18 +494,19 @@ class XorgServer(XServer):
     CONFIG = os.path.join(os.path.dirname(os.path.abspath(__file__)), "xorg-dummy.conf")
 
     def __init__(self):
-        self.log = tempfile.NamedTemporaryFile(prefix="tarvik-xorg-", suffix=".log")
+        self.folder = tempfile.mkdtemp(prefix="tarvik-xorg-")  # for its log, and the old one it keeps beside it
+        log = os.path.join(self.folder, "xorg.log")
         read_end, write_end = os.pipe()
         # Shares the console's virtual terminal rather than taking one, where there are any.
         self.process = subprocess.Popen(
             ["Xorg", "-noreset", "-nolisten", "tcp", "-keeptty", "-sharevts", "-novtswitch", "-config", self.CONFIG,
-             "-displayfd", str(write_end), "-logfile", self.log.name],
+             "-displayfd", str(write_end), "-logfile", log],
             pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, preexec_fn=_die_with_the_tests)
         os.close(write_end)
         with os.fdopen(read_end) as pipe:
             number = pipe.readline().strip()
         if not number:
-            raise RuntimeError("Xorg did not start; its log: " + open(self.log.name).read()[-2000:])
+            raise RuntimeError("Xorg did not start; its log is " + log)
         self.display = ":" + number
         self.env = dict(os.environ, DISPLAY=self.display)
         c = ctypes
@@ -544,7 +545,7 @@ class XorgServer(XServer):
     def stop(self):
         self.x.XCloseDisplay(self.connection)
         super().stop()
-        self.log.close()
+        shutil.rmtree(self.folder, ignore_errors=True)
 
 
 class Game:
