@@ -207,7 +207,7 @@ void lendInput()
 {
     XUngrabPointer(fullScreen.display, CurrentTime);
     XUngrabKeyboard(fullScreen.display, CurrentTime);
-    XFlush(fullScreen.display);
+    XSync(fullScreen.display, False);  // released before the box asks for the keyboard focus
 }
 
 // Back to how the toolkit held them: the pointer kept inside the surface, the
