@@ -398,5 +398,6 @@ void showErrorBox(const char* caption, const char* text)
 
 void setFullScreenSurface()
 {
+    // freeglut draws straight into its window: the current drawable is the surface itself.
     fullScreen = {glXGetCurrentDisplay(), glXGetCurrentDrawable()};
 }
