@@ -2,10 +2,12 @@
 // their own, so that no GLUT event is handled while one is up.
 #include "platform/Platform.h"
 
+#include <GL/glx.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
+#include <poll.h>
 
 #include <algorithm>
 #include <chrono>
@@ -20,6 +22,14 @@ namespace {
 constexpr int MARGIN = 20;
 constexpr int BUTTON_GAP = 12;
 constexpr int BUTTON_MIN_WIDTH = 84;
+constexpr int STOP_CHECK_MS = 100;  // how long a box waits for the X server before looking for a stop signal
+
+// The full-screen surface on the toolkit's own connection, once there is one.
+struct Surface {
+    Display* display = nullptr;
+    Window window = 0;
+};
+Surface fullScreen;
 
 struct DialogButton {
     const char* label;
@@ -191,13 +201,66 @@ void setWindowProperties(const Dialog& d, const char* title, int x, int y, int w
     XSetClassHint(display, d.window, &classHint);
 }
 
+// The toolkit's full-screen surface holds the keyboard and the pointer on the
+// toolkit's connection; no box could be answered while it kept them.
+void lendInput()
+{
+    XUngrabPointer(fullScreen.display, CurrentTime);
+    XUngrabKeyboard(fullScreen.display, CurrentTime);
+    XSync(fullScreen.display, False);  // released before the box asks for the keyboard focus
+}
+
+// Back to how the toolkit held them: the pointer kept inside the surface, the
+// keys going to it.
+void takeInputBack()
+{
+    XGrabPointer(fullScreen.display, fullScreen.window, True,
+                 ButtonPressMask | ButtonReleaseMask | ButtonMotionMask | PointerMotionMask, GrabModeAsync,
+                 GrabModeAsync, fullScreen.window, None, CurrentTime);
+    XSetInputFocus(fullScreen.display, fullScreen.window, RevertToParent, CurrentTime);
+    XGrabKeyboard(fullScreen.display, fullScreen.window, False, GrabModeAsync, GrabModeAsync, CurrentTime);
+    XFlush(fullScreen.display);
+}
+
+// The area a box is centred on: the full-screen surface (which may be a
+// smaller video mode's corner of a larger screen), or else the whole screen.
+void centringArea(Display* display, int& x, int& y, int& width, int& height)
+{
+    XWindowAttributes surface;
+    if (fullScreen.display && XGetWindowAttributes(fullScreen.display, fullScreen.window, &surface)) {
+        x = surface.x;
+        y = surface.y;
+        width = surface.width;
+        height = surface.height;
+        return;
+    }
+    int screen = DefaultScreen(display);
+    x = y = 0;
+    width = DisplayWidth(display, screen);
+    height = DisplayHeight(display, screen);
+}
+
+// The next event for the box; false once a stop signal has been noted, which
+// a blocking XNextEvent would not notice.
+bool nextEvent(Display* display, XEvent& event)
+{
+    while (!XPending(display)) {
+        if (pendingStopSignal())
+            return false;
+        pollfd connection{ConnectionNumber(display), POLLIN, 0};
+        poll(&connection, 1, STOP_CHECK_MS);
+    }
+    XNextEvent(display, &event);
+    return true;
+}
+
 // Shows the dialog and waits for an answer: the index of the button chosen,
 // or escapeAnswer for Escape and for closing the window.
 int runDialog(const char* title, const char* text, std::vector<DialogButton> buttons, int escapeAnswer)
 {
     Dialog d;
     d.display = dialogDisplay();
-    if (!d.display)
+    if (!d.display || pendingStopSignal())
         return escapeAnswer;
     int screen = DefaultScreen(d.display);
     d.font = loadFont(d.display);
@@ -210,10 +273,20 @@ int runDialog(const char* title, const char* text, std::vector<DialogButton> but
 
     int width = 0, height = 0;
     layOut(d, width, height);
-    int x = (DisplayWidth(d.display, screen) - width) / 2;
-    int y = (DisplayHeight(d.display, screen) - height) / 2;
+    int areaX = 0, areaY = 0, areaWidth = 0, areaHeight = 0;
+    centringArea(d.display, areaX, areaY, areaWidth, areaHeight);
+    int x = areaX + (areaWidth - width) / 2;
+    int y = areaY + (areaHeight - height) / 2;
     d.window = XCreateSimpleWindow(d.display, RootWindow(d.display, screen), x, y, static_cast<unsigned>(width),
                                    static_cast<unsigned>(height), 1, d.ink, d.background);
+    if (fullScreen.display) {
+        // Like the surface, out of any window manager's hands, so that none
+        // can stack the box below it.
+        XSetWindowAttributes unmanaged;
+        unmanaged.override_redirect = True;
+        XChangeWindowAttributes(d.display, d.window, CWOverrideRedirect, &unmanaged);
+        lendInput();
+    }
     setWindowProperties(d, title, x, y, width, height);
     Atom deleteWindow = XInternAtom(d.display, "WM_DELETE_WINDOW", False);
     XSetWMProtocols(d.display, d.window, &deleteWindow, 1);
@@ -227,7 +300,10 @@ int runDialog(const char* title, const char* text, std::vector<DialogButton> but
     int pressed = -1;
     while (answer < 0) {
         XEvent event;
-        XNextEvent(d.display, &event);
+        if (!nextEvent(d.display, event)) {
+            answer = escapeAnswer;
+            break;
+        }
         if (event.xany.window != d.window)
             continue;  // left over from an earlier dialog
         switch (event.type) {
@@ -295,7 +371,9 @@ int runDialog(const char* title, const char* text, std::vector<DialogButton> but
     if (d.font)
         XFreeFont(d.display, d.font);
     XDestroyWindow(d.display, d.window);
-    XFlush(d.display);
+    XSync(d.display, False);  // gone before the surface takes the keyboard back
+    if (fullScreen.display)
+        takeInputBack();
     return answer;
 }
 
@@ -315,5 +393,11 @@ bool askYesNo(const char* caption, const char* text)
 
 void showErrorBox(const char* caption, const char* text)
 {
-    runDialog(caption, text, {{"OK", 0}}, 0);
+    runDialog(caption, text, {{"OK", 'o'}}, 0);
+}
+
+void setFullScreenSurface()
+{
+    // freeglut draws straight into its window: the current drawable is the surface itself.
+    fullScreen = {glXGetCurrentDisplay(), glXGetCurrentDrawable()};
 }

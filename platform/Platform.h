@@ -17,6 +17,22 @@ bool askYesNo(const char* caption, const char* text);
 // dismissed it. A trailing line feed in the text is not shown as a blank line.
 void showErrorBox(const char* caption, const char* text);
 
+// Called with the full-screen surface's OpenGL context current. The toolkit
+// holds the keyboard and the pointer for that surface, so from then on every
+// box stands above it, centred on it, borrows both while it is up and hands
+// them back when it goes.
+void setFullScreenSurface();
+
+// From this call on, SIGINT, SIGTERM and SIGHUP are only noted (those the
+// process was started with ignored stay ignored), so that the program can put
+// the desktop's video mode back before it ends. A box up at the time closes
+// as if Escape had been pressed, and no further box is shown.
+void deferStopSignals();
+// The stop signal noted so far, or 0.
+int pendingStopSignal();
+// Ends the process as the signal would have ended it, exit status included.
+void endBySignal(int signal);
+
 // The whole content of a file, mapped read-only.
 struct MappedFile {
     const unsigned char* data = nullptr;

@@ -72,8 +72,11 @@ void runApp()
     if (askFullScreen()) {
         glutGameModeString(GAME_MODE);
         if (glutGameModeGet(GLUT_GAME_MODE_POSSIBLE)) {
+            deferStopSignals();
             glutEnterGameMode();
+            glutSetWindowTitle(TITLE);
             glutSetCursor(GLUT_CURSOR_NONE);
+            setFullScreenSurface();
             std::atexit(leaveFullScreen);
             fullScreen = true;
         }
@@ -89,6 +92,14 @@ void runApp()
     glutIgnoreKeyRepeat(1);
     initApp();
     glutMainLoop();
+}
+
+void endIfStopSignalled()
+{
+    if (int signal = pendingStopSignal()) {
+        leaveFullScreen();
+        endBySignal(signal);
+    }
 }
 
 bool askFullScreen()

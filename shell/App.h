@@ -18,6 +18,9 @@ void runApp();
 bool askFullScreen();
 // Creates the four objects and puts OpenGL in the state every screen draws in.
 void initApp();
+// A stop signal noted in full screen ends the process here, outside the
+// handler, after the desktop has its video mode back.
+void endIfStopSignalled();
 
 // GLUT callbacks.
 void onReshape(int width, int height);

@@ -47,16 +47,17 @@ void onKeyboard(unsigned char key, int x, int y)
 
 void onSpecialKey(int key, int x, int y)
 {
-    // freeglut reports a lone Shift, Ctrl, Alt or Super as a key of its own;
-    // it is never a key press of the game's (the Shift of a capital letter
-    // would otherwise leave the about, help or high-score screen).
-    if (key >= GLUT_KEY_SHIFT_L && key <= GLUT_KEY_SUPER_R)
+    // freeglut reports a lone Shift, Ctrl, Alt or Super, and Num Lock, as keys
+    // of their own; they are never a key press of the game's (the Shift of a
+    // capital letter would otherwise leave the about, help or high-score screen).
+    if (key == GLUT_KEY_NUM_LOCK || (key >= GLUT_KEY_SHIFT_L && key <= GLUT_KEY_SUPER_R))
         return;
     dispatchKey(SPECIAL_KEY_CHARACTER, key, x, y);
 }
 
 void onTimer(int)
 {
+    endIfStopSignalled();
     if (appState->getScreen() == SCREEN_GAME) {
         snakeGame->tick();
         glutPostRedisplay();

@@ -46,18 +46,6 @@ TEST(StartUp, YesEntersTheGameModeWithoutPointerWhenPossible)
                                  {"glutEnterGameMode", {}, ""}, {"glutSetCursor", {GLUT_CURSOR_NONE}, ""}}));
 }
 
-TEST(StartUp, ExitAfterFullScreenGivesTheDesktopItsModeBack)
-{
-    auto playFullScreenAndQuit = [] {
-        record::reset();
-        record::answerYes = true;
-        record::gameModePossible = 1;
-        runApp();
-        std::exit(0);
-    };
-    EXPECT_EXIT(playFullScreenAndQuit(), ::testing::ExitedWithCode(0), "glutLeaveGameMode");
-}
-
 TEST(StartUp, DisplayModeDropsAccumulationThenDepthWhenNotOffered)
 {
     record::reset();

@@ -9,6 +9,7 @@ if [ "${1:-}" = "--test" ]; then
              imagemagick faketime libfaketime x11-apps x11-utils libgl1-mesa-dri
              libstb-dev fonts-dejavu-core valgrind python3)
   packages+=(dpkg-dev file lintian desktop-file-utils appstream)
+  packages+=(xserver-xorg-core xserver-xorg-video-dummy libxxf86vm1 libxfixes3)  # full screen: Xorg with video modes
 fi
 if [ "${1:-}" = "--package" ]; then
   packages+=(dpkg-dev file)  # dpkg-shlibdeps, and file to find what it must look at

@@ -481,6 +481,73 @@ class XServer:
         self.process.wait(timeout=10)
 
 
+class _CursorImage(ctypes.Structure):
+    _fields_ = [("x", ctypes.c_short), ("y", ctypes.c_short), ("width", ctypes.c_ushort), ("height", ctypes.c_ushort),
+                ("xhot", ctypes.c_ushort), ("yhot", ctypes.c_ushort), ("serial", ctypes.c_ulong),
+                ("pixels", ctypes.POINTER(ctypes.c_ulong))]
+
+
+class XorgServer(XServer):
+    """A private Xorg with the dummy video driver, which unlike Xvfb has video modes: a 1280x1024
+    desktop and 1024x768 (tests/e2e/xorg-dummy.conf). Run as root, which may name any config file."""
+
+    CONFIG = os.path.join(os.path.dirname(os.path.abspath(__file__)), "xorg-dummy.conf")
+
+    def __init__(self):
+        self.folder = tempfile.mkdtemp(prefix="tarvik-xorg-")  # for its log, and the old one it keeps beside it
+        log = os.path.join(self.folder, "xorg.log")
+        read_end, write_end = os.pipe()
+        # Shares the console's virtual terminal rather than taking one, where there are any.
+        self.process = subprocess.Popen(
+            ["Xorg", "-noreset", "-nolisten", "tcp", "-keeptty", "-sharevts", "-novtswitch", "-config", self.CONFIG,
+             "-displayfd", str(write_end), "-logfile", log],
+            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, preexec_fn=_die_with_the_tests)
+        os.close(write_end)
+        with os.fdopen(read_end) as pipe:
+            number = pipe.readline().strip()
+        if not number:
+            raise RuntimeError("Xorg did not start; its log is " + log)
+        self.display = ":" + number
+        self.env = dict(os.environ, DISPLAY=self.display)
+        c = ctypes
+        self.x, self.vidmode, self.xfixes = (c.CDLL(name) for name in ("libX11.so.6", "libXxf86vm.so.1", "libXfixes.so.3"))
+        self.x.XOpenDisplay.restype = self.xfixes.XFixesGetCursorImage.restype = c.c_void_p
+        self.x.XOpenDisplay.argtypes = [c.c_char_p]
+        self.x.XDefaultRootWindow.restype = c.c_ulong
+        self.connection = c.c_void_p(wait_for(lambda: self.x.XOpenDisplay(self.display.encode()), 10, "no connection"))
+
+    def video_mode(self):
+        """The video mode the server shows: (width, height, dot clock), by XF86VidModeGetModeLine."""
+        clock, line = ctypes.c_int(), (ctypes.c_ushort * 32)()  # hdisplay first, vdisplay sixth
+        if not self.vidmode.XF86VidModeGetModeLine(self.connection, 0, ctypes.byref(clock), line):
+            raise RuntimeError("XF86VidModeGetModeLine failed")
+        return line[0], line[5], clock.value
+
+    def pointer_hidden(self):
+        """Whether the pointer's current cursor has no visible pixel."""
+        self.xfixes.XFixesQueryExtension(self.connection, ctypes.byref(ctypes.c_int()), ctypes.byref(ctypes.c_int()))
+        image = ctypes.cast(self.xfixes.XFixesGetCursorImage(self.connection), ctypes.POINTER(_CursorImage)).contents
+        hidden = not any(image.pixels[i] >> 24 for i in range(image.width * image.height))
+        self.x.XFree(ctypes.byref(image))
+        return hidden
+
+    def input_held(self):
+        """Whether another client holds (the keyboard, the pointer): a grab tried here fails."""
+        root = ctypes.c_ulong(self.x.XDefaultRootWindow(self.connection))
+        none = ctypes.c_ulong(0)  # no window, no cursor, CurrentTime
+        keyboard = self.x.XGrabKeyboard(self.connection, root, 0, 1, 1, none)  # GrabModeAsync
+        pointer = self.x.XGrabPointer(self.connection, root, 0, 0, 1, 1, none, none, none)
+        self.x.XUngrabKeyboard(self.connection, none)
+        self.x.XUngrabPointer(self.connection, none)
+        self.x.XSync(self.connection, 0)
+        return keyboard == 1, pointer == 1  # AlreadyGrabbed
+
+    def stop(self):
+        self.x.XCloseDisplay(self.connection)
+        super().stop()
+        shutil.rmtree(self.folder, ignore_errors=True)
+
+
 class Game:
     """One run of the real program in a game folder of its own, with the pictures but those
     missing; wrapper runs it under another program (valgrind), slowness stretching every wait;

@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
 #include <iterator>
 
 #include "platform/Platform.h"
@@ -78,13 +77,10 @@ int glutGameModeGet(GLenum query)
     return query == GLUT_GAME_MODE_POSSIBLE ? record::gameModePossible : 0;
 }
 int glutEnterGameMode() { add("glutEnterGameMode"); return 1; }
-void glutLeaveGameMode()
-{
-    add("glutLeaveGameMode");
-    std::fputs("glutLeaveGameMode\n", stderr);  // seen by tests of what happens at exit
-}
+void glutLeaveGameMode() { add("glutLeaveGameMode"); }
 int glutCreateWindow(const char* title) { add("glutCreateWindow", {}, title); return 1; }
 void glutSetCursor(int cursor) { add("glutSetCursor", {double(cursor)}); }
+void glutSetWindowTitle(const char* title) { add("glutSetWindowTitle", {}, title); }
 void glutDisplayFunc(void (*)()) { add("glutDisplayFunc"); }
 void glutReshapeFunc(void (*)(int, int)) { add("glutReshapeFunc"); }
 void glutKeyboardFunc(void (*)(unsigned char, int, int)) { add("glutKeyboardFunc"); }
@@ -105,6 +101,12 @@ bool askYesNo(const char* caption, const char* text)
     return record::answerYes;
 }
 void showErrorBox(const char* caption, const char* text) { add("showErrorBox", {}, std::string(caption) + "|" + text); }
+void setFullScreenSurface() { add("setFullScreenSurface"); }
+
+// Stop signals: the unit tests' own process keeps its usual ones.
+void deferStopSignals() { add("deferStopSignals"); }
+int pendingStopSignal() { return 0; }
+void endBySignal(int) {}
 
 // freeglut's bitmap-font handles on Linux are the addresses of these variables;
 // defining them here gives each font a distinct handle in the record.

@@ -1,0 +1,88 @@
+"""Full screen on an X server with video modes: the surface, the pointer, the error boxes over
+it, and the desktop's video mode given back however the game ends."""
+
+import signal
+import time
+import unittest
+
+from harness import BLACK, SURFACE, GameTestCase, XorgServer, on_game_screen, shows_text, wait_for
+
+DESKTOP = (1280, 1024)
+MENU_LINE = (402, 404, "1   - Play Snake (Normal)")
+
+
+class FullScreen(GameTestCase):
+
+    @classmethod
+    def setUpClass(cls):
+        cls.server = XorgServer()
+        # A game started from a terminal gets these signals' default actions, even when the
+        # tests themselves were started with them ignored.
+        signal.signal(signal.SIGINT, signal.default_int_handler)
+        signal.signal(signal.SIGHUP, signal.SIG_DFL)
+
+    def setUp(self):
+        self.desktop = self.server.video_mode()
+        self.assertEqual(self.desktop[:2], DESKTOP)
+
+    def assert_full_screen(self, game):
+        self.assertEqual(self.server.video_mode()[:2], SURFACE)
+        self.assertEqual(self.server.geometry(game.window), (0, 0, *SURFACE))
+        self.assertTrue(self.server.pointer_hidden())
+        self.assertEqual(self.server.input_held(), (True, True))
+
+    def test_yes_fills_the_screen_without_pointer_and_the_about_screen_gives_the_mode_back(self):
+        game = self.launch(start_time=None).start("y")
+        self.assert_full_screen(game)
+        # Num Lock leaves the help screen as it is, so Escape goes back to the menu, not on to the about screen.
+        game.key("4", "Num_Lock", "Escape")
+        game.wait_text(*MENU_LINE)
+        game.key("1")
+        game.wait_screen(on_game_screen, "no game started")
+        game.key("Escape", "Return", "x", "Escape", "x")  # game over, high scores, menu, about, quit
+        self.assertEqual(game.wait_exit(), 0)
+        self.assertEqual(self.server.video_mode(), self.desktop)
+
+    def test_a_stop_signal_while_playing_ends_the_game_at_once_with_the_mode_given_back(self):
+        for stop in (signal.SIGINT, signal.SIGTERM, signal.SIGHUP):
+            with self.subTest(signal=stop.name):
+                game = self.launch(start_time=None)
+                try:
+                    game.start("y").key("1")
+                    game.wait_screen(on_game_screen, "no game started")
+                    sent = time.monotonic()
+                    game.process.send_signal(stop)
+                    self.assertEqual(game.wait_exit(timeout=5), -stop)
+                    self.assertLess(time.monotonic() - sent, 1.0)
+                    self.assertEqual(self.server.video_mode(), self.desktop)
+                finally:
+                    game.close()  # the next game's boxes need the input this one may hold
+
+    def test_every_error_box_is_answered_over_the_surface_which_then_takes_the_input_back(self):
+        game = self.launch(images=False, start_time=None)
+        game.answer("y")
+        for box in range(17):
+            dialog = game.wait_dialog("^Error$")
+            x, y, width, height = self.server.geometry(dialog)
+            self.assertEqual((x + width // 2, y + height // 2), (SURFACE[0] // 2, SURFACE[1] // 2))
+            wait_for(lambda: self.server.xdotool("getwindowfocus") == [dialog], 5, "the box has no keyboard focus")
+            self.assertEqual(self.server.input_held(), (False, False))
+            if box == 0:  # a click on OK
+                shot = self.server.screenshot(dialog)
+                face = [(px, py) for py in range(height) for px in range(width) if shot.pixel(px, py) == (250, 250, 250)]
+                self.server.xdotool("mousemove", x + sum(p[0] for p in face) // len(face),
+                                    y + sum(p[1] for p in face) // len(face), "click", 1)
+            else:
+                self.server.xdotool("key", "Return")
+            wait_for(lambda: not any(w[0] == dialog for w in self.server.windows(".")), 5, "the box stayed")
+        self.assertEqual(self.server.windows("^Error$"), [])
+        game.wait_window()
+        game.wait_screen(lambda shot: shows_text(shot, *MENU_LINE, background=BLACK), "no main menu")
+        self.assert_full_screen(game)
+        game.key("Escape", "x")
+        self.assertEqual(game.wait_exit(), 0)
+        self.assertEqual(self.server.video_mode(), self.desktop)
+
+
+if __name__ == "__main__":
+    unittest.main()
