@@ -3,7 +3,7 @@
 the tree and tells, for each, whether the tests notice: the unit tests first,
 then the end-to-end tests only for the faults the unit tests miss.
 
-    python3 tools/mutate.py [--unit-only] [NUMBER...]
+    python3 tools/mutate.py [--unit-only] [--no-sync] [NUMBER...]
 
 NUMBER picks faults by their place in the list, from 1. The copy and its build
 (the tests' options) live in build/mutants/ and are kept between runs, so a
@@ -13,6 +13,7 @@ first. A maintainers' tool: the test command does not run it."""
 import argparse
 import os
 import shutil
+import signal
 import subprocess
 import sys
 import time
@@ -71,9 +72,16 @@ def unit_tests_pass():
 
 
 def failing_e2e_test():
-    """The first end-to-end test that fails, or None; the rest are not run."""
-    names = quiet(["ctest", "-L", "e2e", "-N"], cwd=BUILD).stdout.decode().split()
-    for name in (n for n in names if n.startswith("e2e.")):
+    """The first end-to-end test that fails, or None; the rest are not run. The
+    quickest, by the times CTest recorded, go first."""
+    names = [n for n in quiet(["ctest", "-L", "e2e", "-N"], cwd=BUILD).stdout.decode().split() if n.startswith("e2e.")]
+    costs = {}
+    try:
+        with open(os.path.join(BUILD, "Testing", "Temporary", "CTestCostData.txt")) as f:
+            costs = {fields[0]: float(fields[2]) for fields in (line.split() for line in f) if len(fields) == 3}
+    except OSError:
+        pass
+    for name in sorted(names, key=lambda n: costs.get(n, 0)):
         if quiet(["ctest", "-R", "^" + name.replace(".", r"\.") + "$"], cwd=BUILD).returncode != 0:
             return name
     return None
@@ -82,13 +90,15 @@ def failing_e2e_test():
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--unit-only", action="store_true", help="do not run the end-to-end tests")
+    parser.add_argument("--no-sync", action="store_true", help="test the copy as it is, not the working tree")
     parser.add_argument("numbers", nargs="*", type=int)
     options = parser.parse_args()
     faults = parse(os.path.join(ROOT, "tools", "mutants.txt"))
     chosen = options.numbers or range(1, len(faults) + 1)
 
     os.makedirs(COPY, exist_ok=True)
-    sync_copy()
+    if not options.no_sync:
+        sync_copy()
     quiet(["cmake", "-S", COPY, "-B", BUILD, "-DTARVIK_WERROR=ON"], check=True)
     if not build() or not unit_tests_pass() or (not options.unit_only and failing_e2e_test()):
         sys.exit("the unmutated tree does not build or pass its tests")
@@ -105,6 +115,7 @@ def main():
             verdict = "not applicable" + (f" (found {occurrences} times)" if occurrences else "")
         else:
             try:
+                signal.signal(signal.SIGTERM, lambda *_: sys.exit("stopped"))  # the fault is taken out first
                 with open(path, "w") as f:
                     f.write(original.replace(old, new))
                 if not build():
