@@ -1,6 +1,7 @@
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 
 #include "Golden.h"
@@ -116,7 +117,9 @@ TEST_F(Shell, EachScreenIsDrawnAndTakesKeysThroughItsOwner)
             onSpecialKey(c.special, 0, 0);
         EXPECT_EQ(appState->getScreen(), c.after) << "screen " << c.screen;
     }
-    EXPECT_STREQ(snakeGame->getPlayerName(), "a");
+    char* name = snakeGame->getPlayerName();
+    EXPECT_STREQ(name, "a");
+    std::free(name);
     EXPECT_EQ(snakeGame->getMode(), MODE_HARD);
     // The about screen's owner ends the program, with success, on any key.
     appState->setScreen(SCREEN_ABOUT);

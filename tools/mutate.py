@@ -43,7 +43,13 @@ def sync_copy():
     so that the build stays incremental."""
     listed = subprocess.run(["git", "ls-files", "-co", "--exclude-standard", "-z"], cwd=ROOT, check=True,
                             stdout=subprocess.PIPE).stdout.decode().split("\0")
-    for name in filter(None, listed):
+    kept = set(filter(None, listed))
+    for folder, _, names in os.walk(COPY):
+        for name in names:
+            path = os.path.join(folder, name)
+            if os.path.relpath(path, COPY) not in kept:
+                os.remove(path)
+    for name in kept:
         source, target = os.path.join(ROOT, name), os.path.join(COPY, name)
         if not os.path.isfile(source):
             continue
