@@ -86,7 +86,7 @@ TEST_F(Game, StepsFollowTheQueuedTurnsOnePerStep)
     for (auto [first, second, expected] : {std::tuple{GLUT_KEY_RIGHT, GLUT_KEY_UP, GridPoint{492, 404}},
                                            {GLUT_KEY_UP, GLUT_KEY_LEFT, GridPoint{492, 404}},
                                            {GLUT_KEY_UP, GLUT_KEY_RIGHT, GridPoint{534, 404}},
-                                           {GLUT_KEY_DOWN, GLUT_KEY_UP, GridPoint{513, 467}}}) {
+                                           {GLUT_KEY_UP, GLUT_KEY_DOWN, GridPoint{513, 383}}}) {
         restart();
         press(first);
         press(second);

@@ -130,8 +130,12 @@ TEST_F(Shell, EachScreenIsDrawnAndTakesKeysThroughItsOwner)
 TEST_F(Shell, TimerStepsOnlyTheGameAndRearmsWithTheTruncatedPeriod)
 {
     appState->tickRate = TICK_RATE_HARD;
-    onTimer(1);
-    EXPECT_EQ(record::calls, (std::vector<Call>{{"glutTimerFunc", {55, 1}, ""}}));
+    for (int screen : {SCREEN_MAIN_MENU, SCREEN_GAME_OVER, SCREEN_HIGH_SCORES, SCREEN_HELP, SCREEN_ABOUT}) {
+        appState->setScreen(screen);
+        record::calls.clear();
+        onTimer(1);
+        EXPECT_EQ(record::calls, (std::vector<Call>{{"glutTimerFunc", {55, 1}, ""}})) << "screen " << screen;
+    }
 
     appState->setScreen(SCREEN_GAME);
     appState->tickRate = TICK_RATE_NORMAL;
