@@ -1,6 +1,7 @@
 #pragma once
 // Compares what a test recorded with a file under tests/golden/. After a
-// deliberate change, write the files anew and review their difference:
+// deliberate change, write the files anew and review their difference (a
+// recorded frame also as a picture, with tools/golden_picture.py):
 //   TARVIK_UPDATE_GOLDEN=1 build/test/tests/unit_tests
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
