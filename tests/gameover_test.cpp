@@ -57,14 +57,14 @@ TEST_F(GameOver, NamesTakeLettersDigitsAndSpacesUpToTwentyCharactersAndNothingEl
     record::reset();
     type("\b");
     EXPECT_EQ(record::calls, (std::vector<Call>{{"glutPostRedisplay", {}, ""}}));
-    type("Z 9");
-    EXPECT_STREQ(Access::name(*snakeGame), "Z 9");
+    type("Z 09");
+    EXPECT_STREQ(Access::name(*snakeGame), "Z 09");
 
     record::reset();
     type("-_.!\x1b\x7f\t\xc8");
     for (int special : {GLUT_KEY_LEFT, GLUT_KEY_UP, GLUT_KEY_RIGHT, GLUT_KEY_DOWN, GLUT_KEY_F1})
         menuScreens->onGameOverKey('0', special, 0, 0);
-    EXPECT_STREQ(Access::name(*snakeGame), "Z 9");
+    EXPECT_STREQ(Access::name(*snakeGame), "Z 09");
     EXPECT_TRUE(record::calls.empty()) << "ignored keys are not redisplayed";
     EXPECT_EQ(appState->getScreen(), SCREEN_GAME_OVER);
 }
