@@ -57,7 +57,7 @@ TEST_F(GameOver, NamesTakeLettersDigitsAndSpacesUpToTwentyCharactersAndNothingEl
     record::reset();
     type("\b");
     EXPECT_EQ(record::calls, (std::vector<Call>{{"glutPostRedisplay", {}, ""}}));
-    type("Z 09");
+    type("Z 09y\b");  // Backspace takes the last character only
     EXPECT_STREQ(Access::name(*snakeGame), "Z 09");
 
     record::reset();
