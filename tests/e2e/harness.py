@@ -485,7 +485,7 @@ class Game:
     """One run of the real program in a game folder of its own, with the pictures but those
     missing; wrapper runs it under another program (valgrind), slowness stretching every wait."""
 
-    def __init__(self, server, images=True, scores=None, start_time=START_TIME, rate=None,
+    def __init__(self, server, images=True, scores_dir=True, scores=None, start_time=START_TIME, rate=None,
                  wrapper=(), slowness=1, missing=()):
         self.server = server
         self.images = images
@@ -494,7 +494,8 @@ class Game:
         if images:
             shutil.copytree(os.path.join(SOURCE_DIR, "img"), os.path.join(self.folder, "img"),
                             ignore=lambda folder, names: [name + ".dat" for name in missing])
-        os.mkdir(os.path.join(self.folder, "scores"))
+        if scores_dir:
+            os.mkdir(os.path.join(self.folder, "scores"))
         if scores is not None:
             with open(self.score_path, "wb") as f:
                 f.write(scores)
