@@ -3,12 +3,11 @@
 
 #include <string>
 
+#include "Golden.h"
 #include "ScratchFolder.h"
 
 namespace {
 
-void* const TITLE = GLUT_BITMAP_TIMES_ROMAN_24;
-void* const BODY = GLUT_BITMAP_9_BY_15;
 // Every screen these keys lead to ignores key repeat.
 const std::vector<Call> SCREEN_CHANGE = {{"glutIgnoreKeyRepeat", {1}, ""}, {"glutPostRedisplay", {}, ""}};
 
@@ -23,34 +22,20 @@ protected:
     }
 };
 
-// The main menu's texts are checked on the real program's screen.
-TEST_F(MenuTest, HelpAndAboutDrawFooterTitleAndBodyInTheirFontsOnBlack)
+TEST_F(MenuTest, ScreensDrawFooterTitleAndBodyInTheirFontsOnBlack)
 {
-    struct Screen {
-        void (MenuScreens::*draw)();
-        std::vector<record::TextRun> texts;
-    };
-    const Screen screens[] = {
-        {&MenuScreens::drawHelp,
-         {FOOTER, {472, 334, "Help", TITLE}, {402, 404, "Action:           Key:", BODY},
-          {402, 434, "Up           -    up cursor", BODY}, {402, 454, "Down         -    down cursor", BODY},
-          {402, 474, "Left         -    left cursor", BODY}, {402, 494, "Right        -    right cursor", BODY},
-          {402, 514, "Pause Game   -    p", BODY}, {402, 534, "Exit Game    -    Esc", BODY},
-          {402, 584, "Any key - Main Menu", BODY}}},
-        {&MenuScreens::drawAbout,
-         {FOOTER, {472, 334, "About", TITLE}, {402, 404, "Developed By:", BODY},
-          {402, 424, "  The Tarvik-Snake team", BODY}, {402, 454, "Special Thanks to:", BODY},
-          {402, 474, "  Friends and Family", BODY}, {432, 584, "Press Any Key", BODY}}},
-    };
-    const Call white = {"glColor3f", {1, 1, 1}, ""};
-    for (const Screen& screen : screens) {
+    std::string texts;
+    for (auto [name, draw] : {std::pair{"main menu", &MenuScreens::drawMainMenu}, {"help", &MenuScreens::drawHelp},
+                              {"about", &MenuScreens::drawAbout}}) {
         record::reset();
-        (menuScreens->*screen.draw)();
-        EXPECT_EQ(record::textRuns(), screen.texts);
+        (menuScreens->*draw)();
+        texts += std::string("# ") + name + "\n" + textListing();
         // No picture: white is set before the footer and again before the title, and nothing else is drawn.
+        const Call white = {"glColor3f", {1, 1, 1}, ""};
         EXPECT_EQ(record::only({"glColor3f", "glRasterPos2f", "glDrawPixels"}), (std::vector<Call>{white, white}));
         EXPECT_EQ(record::calls[0], white);
     }
+    expectGolden("menu_screens", texts);
 }
 
 TEST_F(MenuTest, MainMenuKeysChangeTheScreenOrDoNothingAtAll)

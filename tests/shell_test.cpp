@@ -1,6 +1,10 @@
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <string>
+
+#include "Golden.h"
 #include "game/SnakeGame.h"
 #include "shell/App.h"
 #include "shell/AppState.h"
@@ -16,18 +20,7 @@ TEST(StartUp, WindowModeCallsTheToolkitInOrderAndSwitchesOffOnlyEnabledCapabilit
     record::enabledCapabilities[1] = GL_DEPTH_TEST;
     runApp();
     std::erase_if(record::calls, [](const Call& c) { return c.name == "showErrorBox"; });  // no pictures here
-    const std::vector<Call> expected = {
-        {"displayReachable", {}, ""}, {"glutInit", {1}, "tarvik-snake"}, {"glutInitDisplayMode", {22}, ""},
-        {"glutGet", {GLUT_DISPLAY_MODE_POSSIBLE}, ""}, {"glutInitWindowSize", {1024, 768}, ""},
-        {"glutInitWindowPosition", {150, 50}, ""},
-        {"askYesNo", {}, "Tarvik-Snake|Pretende jogar \"Tarvik-Snake\" em Full Screen ?"},
-        {"glutCreateWindow", {}, "Tarvik-Snake"}, {"glutDisplayFunc", {}, ""}, {"glutReshapeFunc", {}, ""},
-        {"glutKeyboardFunc", {}, ""}, {"glutSpecialFunc", {}, ""}, {"glutTimerFunc", {33, 1}, ""},
-        {"glutIgnoreKeyRepeat", {1}, ""}, {"glClearColor", {0, 0, 0, 1}, ""},
-        {"glIsEnabled", {GL_DEPTH_TEST}, ""}, {"glDisable", {GL_DEPTH_TEST}, ""}, {"glIsEnabled", {GL_LIGHTING}, ""},
-        {"glIsEnabled", {GL_FOG}, ""}, {"glDisable", {GL_FOG}, ""}, {"glPixelStorei", {GL_UNPACK_ALIGNMENT, 1}, ""},
-        {"glutMainLoop", {}, ""}};
-    EXPECT_EQ(record::calls, expected);
+    expectGolden("start_up", listing(record::calls));
     ASSERT_TRUE(appState && menuScreens && snakeGame && highScoreTable);
     EXPECT_EQ(appState->getScreen(), SCREEN_MAIN_MENU);
     EXPECT_EQ(appState->tickRate, TICK_RATE_NORMAL);
@@ -74,32 +67,63 @@ TEST_F(Shell, ReshapeKeepsTheFixedSizeAndMapsOnePixelPerUnitDownwards)
     onReshape(1024, 768);
     EXPECT_EQ(appState->getWidth(), 1024);
     EXPECT_EQ(appState->getHeight(), 768);
-    const std::vector<Call> expected = {
-        {"glutReshapeWindow", {1024, 768}, ""}, {"glutReshapeWindow", {1024, 768}, ""},
-        {"glViewport", {0, 0, 1024, 768}, ""},  {"glMatrixMode", {GL_PROJECTION}, ""},
-        {"glLoadIdentity", {}, ""},             {"gluOrtho2D", {0, 1024, 0, 768}, ""},
-        {"glScalef", {1, -1, 1}, ""},           {"glTranslatef", {0, -768, 0}, ""},
-        {"glMatrixMode", {GL_MODELVIEW}, ""},   {"glLoadIdentity", {}, ""},
-        {"glutPostRedisplay", {}, ""}};
-    EXPECT_EQ(record::calls, expected);
+    expectGolden("reshape", listing(record::calls));
 }
 
-TEST_F(Shell, AScreenOutOfRangeGetsAClearedEmptyFrameAndNoKeys)
+TEST_F(Shell, EachScreenIsDrawnAndTakesKeysThroughItsOwner)
 {
-    appState->setScreen(99);
-    record::calls.clear();
-    onDisplay();
-    onKeyboard('1', 0, 0);
-    onSpecialKey(GLUT_KEY_LEFT, 0, 0);
-    EXPECT_EQ(record::calls, (std::vector<Call>{{"glClear", {GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT}, ""},
-                                                {"glutSwapBuffers", {}, ""}, {"glFlush", {}, ""}}));
+    constexpr int NO_SCREEN = 99;  // gets a cleared empty frame and no keys
+    // The key is one that each other screen's owner would answer differently.
+    struct Case {
+        int screen;
+        const char* drawn;  // the title, or what the game draws first
+        unsigned char key;
+        int special;
+        int after;
+    };
+    const Case cases[] = {
+        {SCREEN_MAIN_MENU, "Main Menu", '4', ORDINARY_KEY, SCREEN_HELP},
+        {SCREEN_GAME, "glColor3f 0.5 0.5 0.8", KEY_ESCAPE, ORDINARY_KEY, SCREEN_GAME_OVER},
+        {SCREEN_GAME_OVER, "Game Over", 'a', ORDINARY_KEY, SCREEN_GAME_OVER},
+        {SCREEN_HIGH_SCORES, "High Scores", 0, GLUT_KEY_RIGHT, SCREEN_HIGH_SCORES},
+        {SCREEN_HELP, "Help", 0, GLUT_KEY_RIGHT, SCREEN_MAIN_MENU},
+        {NO_SCREEN, "glutSwapBuffers", '1', ORDINARY_KEY, NO_SCREEN},
+    };
+    for (const Case& c : cases) {
+        appState->setScreen(c.screen);
+        record::calls.clear();
+        onDisplay();
+        std::string drawn = listing({record::calls[1]});
+        for (const record::TextRun& run : record::textRuns())
+            drawn = run.font == GLUT_BITMAP_TIMES_ROMAN_24 ? run.text + '\n' : drawn;
+        EXPECT_EQ(drawn, c.drawn + std::string("\n")) << "screen " << c.screen;
+        EXPECT_EQ(record::calls.back(), (Call{"glFlush", {}, ""}));
+        EXPECT_EQ(record::calls.end()[-2], (Call{"glutSwapBuffers", {}, ""}));
+        if (c.special == ORDINARY_KEY)
+            onKeyboard(c.key, 0, 0);
+        else
+            onSpecialKey(c.special, 0, 0);
+        EXPECT_EQ(appState->getScreen(), c.after) << "screen " << c.screen;
+    }
+    char* name = snakeGame->getPlayerName();
+    EXPECT_STREQ(name, "a");
+    std::free(name);
+    EXPECT_EQ(snakeGame->getMode(), MODE_HARD);
+    // The about screen's owner ends the program, with success, on any key.
+    appState->setScreen(SCREEN_ABOUT);
+    EXPECT_EXIT(onKeyboard('x', 0, 0), ::testing::ExitedWithCode(0), "");
+    EXPECT_EXIT(onSpecialKey(GLUT_KEY_DOWN, 0, 0), ::testing::ExitedWithCode(0), "");
 }
 
 TEST_F(Shell, TimerStepsOnlyTheGameAndRearmsWithTheTruncatedPeriod)
 {
     appState->tickRate = TICK_RATE_HARD;
-    onTimer(1);
-    EXPECT_EQ(record::calls, (std::vector<Call>{{"glutTimerFunc", {55, 1}, ""}}));
+    for (int screen : {SCREEN_MAIN_MENU, SCREEN_GAME_OVER, SCREEN_HIGH_SCORES, SCREEN_HELP, SCREEN_ABOUT}) {
+        appState->setScreen(screen);
+        record::calls.clear();
+        onTimer(1);
+        EXPECT_EQ(record::calls, (std::vector<Call>{{"glutTimerFunc", {55, 1}, ""}})) << "screen " << screen;
+    }
 
     appState->setScreen(SCREEN_GAME);
     appState->tickRate = TICK_RATE_NORMAL;

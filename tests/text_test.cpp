@@ -15,12 +15,11 @@ TEST(Text, SelectFontChoosesByExactFamilyAndOfferedSizeOnly)
         int size;
         void* font;  // null: the font chosen before stays
     };
+    // The fonts the screens use, and names or sizes that are not offered.
     const Case cases[] = {
-        {"helvetica", 10, GLUT_BITMAP_HELVETICA_10}, {"helvetica", 12, GLUT_BITMAP_HELVETICA_12},
-        {"helvetica", 18, GLUT_BITMAP_HELVETICA_18}, {"times roman", 10, GLUT_BITMAP_TIMES_ROMAN_10},
-        {"times roman", 24, GLUT_BITMAP_TIMES_ROMAN_24}, {"8x13", 99, GLUT_BITMAP_8_BY_13}, {"9x15", -1, GLUT_BITMAP_9_BY_15},
-        {"helvetica", 14, nullptr}, {"times roman", 12, nullptr}, {"Helvetica", 12, nullptr},
-        {"helvetica ", 12, nullptr}, {"courier", 12, nullptr}, {"", 0, nullptr},
+        {"helvetica", 12, GLUT_BITMAP_HELVETICA_12}, {"times roman", 24, GLUT_BITMAP_TIMES_ROMAN_24},
+        {"8x13", 99, GLUT_BITMAP_8_BY_13}, {"helvetica", 14, nullptr}, {"Helvetica", 12, nullptr},
+        {"helvetica ", 12, nullptr}, {"", 0, nullptr},
     };
     for (const Case& c : cases) {
         selectFont("9x15", 0);

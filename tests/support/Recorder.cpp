@@ -6,7 +6,6 @@
 namespace record {
 
 std::vector<Call> calls;
-bool displayReachable = true;
 bool answerYes = false;
 int gameModePossible = 0;
 unsigned int possibleModeMask = ~0u;
@@ -15,7 +14,6 @@ unsigned int enabledCapabilities[8] = {};
 void reset()
 {
     calls.clear();
-    displayReachable = true;
     answerYes = false;
     gameModePossible = 0;
     possibleModeMask = ~0u;

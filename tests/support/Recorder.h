@@ -26,7 +26,6 @@ namespace record {
 extern std::vector<Call> calls;
 
 // Knobs the stand-ins answer with.
-extern bool displayReachable;         // displayReachable()
 extern bool answerYes;                // askYesNo()
 extern int gameModePossible;          // glutGameModeGet(GLUT_GAME_MODE_POSSIBLE)
 extern unsigned int possibleModeMask; // glutGet(GLUT_DISPLAY_MODE_POSSIBLE) is true for modes within it
