@@ -12,10 +12,7 @@ namespace {
 using Access = SnakeGameTestAccess;
 const Snake START = {{576, 425}, {555, 425}, {534, 425}, {513, 425}};
 
-GridPoint cell(int column, int row)
-{
-    return {GRID_ORIGIN_X + CELL_SIZE * column, GRID_ORIGIN_Y + CELL_SIZE * row};
-}
+GridPoint cell(int column, int row) { return {GRID_ORIGIN_X + CELL_SIZE * column, GRID_ORIGIN_Y + CELL_SIZE * row}; }
 
 // Every cell, row by row, turning at each end: any stretch of it is a snake.
 Snake wholeBoard()
@@ -33,6 +30,11 @@ protected:
     GridPoint head() const { return game->getSegments()[game->getSegmentCount() - 1]; }
     void press(int special) { game->onKey('0', special, 0, 0); }
     void type(unsigned char key) { game->onKey(key, ORDINARY_KEY, 0, 0); }
+    void ticks(int n)
+    {
+        while (n-- > 0)
+            game->tick();
+    }
     // A new game whose food the snake will not meet.
     void restart()
     {
@@ -46,8 +48,8 @@ protected:
 
 TEST_F(Game, FoodIsDrawnKindThenColumnThenRowEachPlusOneBeforeTheRemainder)
 {
-    // The seeds' first values modulo 101 are 41, 25, 26, 75, 76 and 94; 73
-    // and 914 draw a column (and 914 a row) that is the last before adding 1.
+    // The seeds' first values modulo 101 are 41, 25, 26, 75, 76 and 94; 73 and 914 draw a
+    // column (and 914 a row) that is the last before adding 1.
     for (auto [seed, kind, column, row] : {std::tuple{1u, FOOD_YELLOW, 44, 11}, {27u, FOOD_GREEN, 7, 23},
                                            {58u, FOOD_YELLOW, 29, 12}, {73u, FOOD_YELLOW, 0, 2},
                                            {228u, FOOD_RED, 5, 7}, {914u, FOOD_RED, 0, 0}}) {
@@ -69,15 +71,14 @@ TEST_F(Game, ResetStartsAFreshGameAndSetsTheTickRateButSetModeDoesNot)
     EXPECT_EQ(game->getScore(), 0u);
     EXPECT_EQ(snake(), START);
     EXPECT_EQ(state.tickRate, TICK_RATE_HARD);
-    game->tick();  // neither paused nor turning: the last game's pause and Up are gone
+    game->tick();  // neither paused nor turning; a plain step moves every segment
     EXPECT_EQ(snake(), (Snake{{555, 425}, {534, 425}, {513, 425}, {492, 425}}));
-
+    game->setMode(MODE_NORMAL);
+    EXPECT_EQ(state.tickRate, TICK_RATE_HARD);
+    game->reset(7);  // any mode but Normal is Hard
+    EXPECT_EQ(state.tickRate, TICK_RATE_HARD);
     game->reset(MODE_NORMAL);
     EXPECT_EQ(state.tickRate, TICK_RATE_NORMAL);
-    game->setMode(7);  // any mode but Normal is Hard
-    EXPECT_EQ(state.tickRate, TICK_RATE_NORMAL);
-    game->reset(7);
-    EXPECT_EQ(state.tickRate, TICK_RATE_HARD);
 }
 
 TEST_F(Game, StepsFollowTheQueuedTurnsOnePerStep)
@@ -90,20 +91,17 @@ TEST_F(Game, StepsFollowTheQueuedTurnsOnePerStep)
         restart();
         press(first);
         press(second);
-        game->tick();
-        game->tick();
+        ticks(2);
         EXPECT_EQ(head(), expected);
     }
-
     restart();
     for (int i = 0; i < 9; ++i)
         press(i % 2 == 0 ? GLUT_KEY_UP : GLUT_KEY_LEFT);
-    for (int i = 0; i < 9; ++i)
-        game->tick();
-    EXPECT_EQ(head(), (GridPoint{513 - 5 * CELL_SIZE, 425 - 4 * CELL_SIZE})) << "the ninth Up was dropped";
+    ticks(9);
+    EXPECT_EQ(head(), cell(23 - 5, 15 - 4)) << "the ninth Up was dropped";
     press(GLUT_KEY_DOWN);  // the queue, full before, takes turns again
     game->tick();
-    EXPECT_EQ(head(), (GridPoint{513 - 5 * CELL_SIZE, 425 - 3 * CELL_SIZE}));
+    EXPECT_EQ(head(), cell(23 - 5, 15 - 3));
 }
 
 TEST_F(Game, PauseHoldsTheSnakeAndDropsArrowsAndOnlyLowerCasePPauses)
@@ -111,14 +109,13 @@ TEST_F(Game, PauseHoldsTheSnakeAndDropsArrowsAndOnlyLowerCasePPauses)
     restart();
     type('P');
     game->tick();
-    EXPECT_EQ(head(), (GridPoint{492, 425}));
+    EXPECT_EQ(head(), cell(22, 15));
     type('p');
     press(GLUT_KEY_UP);
     game->tick();
-    EXPECT_EQ(head(), (GridPoint{492, 425}));
     type('p');
     game->tick();
-    EXPECT_EQ(head(), (GridPoint{471, 425}));
+    EXPECT_EQ(head(), cell(21, 15));
     EXPECT_TRUE(record::calls.empty());
     type(KEY_ESCAPE);
     EXPECT_TRUE(over());
@@ -129,22 +126,20 @@ TEST_F(Game, EatingAddsToPendingGrowthAndTheTailWaitsWhileItLasts)
 {
     for (auto [kind, growth, points] : {std::tuple{FOOD_GREEN, 1, 5u}, {FOOD_YELLOW, 2, 10u}, {FOOD_RED, 8, 40u}}) {
         restart();
-        Access::setFood(*game, {492, 425}, kind);
+        Access::setFood(*game, cell(22, 15), kind);
         Access::pendingGrowth(*game) = 4;  // 3 left when the food is reached
         game->tick();
         EXPECT_EQ(Access::pendingGrowth(*game), 3 + growth);
         EXPECT_EQ(game->getScore(), points);
         Access::setFood(*game, {}, FOOD_GREEN);
-        for (int i = 0; i < 3 + growth; ++i)
-            game->tick();
-        EXPECT_EQ(snake().size(), 8u + growth);
+        ticks(3 + growth);
         EXPECT_EQ(snake().front(), START.front());
         game->tick();
         EXPECT_EQ(snake().size(), 8u + growth);
     }
 }
 
-TEST_F(Game, TheHeadHitsTheWallOnlyOffTheGrid)
+TEST_F(Game, TheHeadHitsTheWallOnlyOffTheGridOrOnItselfButTheTailsCellIsFreeUnlessGrowing)
 {
     const GridPoint move[] = {{0, -CELL_SIZE}, {0, CELL_SIZE}, {CELL_SIZE, 0}, {-CELL_SIZE, 0}};  // by Heading
     for (auto [lastInside, heading] : {std::pair{cell(0, 15), HEADING_LEFT}, {cell(46, 15), HEADING_RIGHT},
@@ -159,10 +154,6 @@ TEST_F(Game, TheHeadHitsTheWallOnlyOffTheGrid)
         game->tick();
         EXPECT_TRUE(over()) << "past " << lastInside.x << "," << lastInside.y;
     }
-}
-
-TEST_F(Game, EnteringTheTailsCellIsSafeOnlyWhileNotGrowing)
-{
     for (int growth : {0, 1}) {
         restart();  // a 2 x 2 square whose head, below the tail, moves up
         Access::setSnake(*game, {cell(10, 10), cell(11, 10), cell(11, 11), cell(10, 11)}, HEADING_LEFT);
@@ -173,32 +164,29 @@ TEST_F(Game, EnteringTheTailsCellIsSafeOnlyWhileNotGrowing)
     }
 }
 
-TEST_F(Game, FoodLandsOnTheLastFreeCellAndAFullBoardEndsTheGameWithItsScore)
+TEST_F(Game, AFullBoardEndsTheGameWithItsScoreAndASnakeThatCannotGrowUntouched)
 {
     const Snake board = wholeBoard();
-    // All but two cells are snake; the head is next to the food.
+    // All but two cells are snake; the head is next to the food, which lands on the last free cell.
     Access::setSnake(*game, Snake(board.begin(), board.end() - 2), HEADING_RIGHT);
     Access::setFood(*game, board[board.size() - 2], FOOD_GREEN);
     Access::pendingGrowth(*game) = 1;
     game->tick();
     ASSERT_FALSE(over());
     EXPECT_EQ(game->getFood(), board.back());
-    const uint32_t points[] = {5, 10, 40};
-    const uint32_t expected = 5 + points[game->getFoodKind()];
+    const uint32_t points[] = {5, 10, 40}, expected = 5 + points[game->getFoodKind()];
     game->tick();
     EXPECT_TRUE(over());
     EXPECT_EQ(record::only({"glutPostRedisplay"}).size(), 1u);
     EXPECT_EQ(game->getScore(), expected);
-}
 
-TEST_F(Game, ASnakeThatCannotGrowEndsTheGameUntouched)
-{
-    Access::setSnake(*game, wholeBoard(), HEADING_RIGHT);  // no room for another segment
+    restart();
+    Access::setSnake(*game, board, HEADING_RIGHT);  // no room for another segment
     Access::pendingGrowth(*game) = 2;
     press(GLUT_KEY_UP);
     game->tick();
     EXPECT_TRUE(over());
-    EXPECT_EQ(snake(), wholeBoard());
+    EXPECT_EQ(snake(), board);
     EXPECT_EQ(Access::pendingGrowth(*game), 2);
     EXPECT_EQ(Access::heading(*game), HEADING_RIGHT);
 }
