@@ -14,8 +14,12 @@
 inline std::string listing(const std::vector<Call>& calls = record::calls)
 {
     std::ostringstream text;
-    for (const Call& call : calls)
-        text << call << '\n';
+    for (const Call& c : calls) {
+        text << c.name;
+        for (double a : c.args)
+            text << ' ' << a;
+        text << (c.text.empty() ? "" : " \"" + c.text + '"') << '\n';
+    }
     return text.str();
 }
 

@@ -1,33 +1,90 @@
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
+#include <tuple>
 
 #include "Golden.h"
 #include "ScratchFolder.h"
+#include "game_access.h"
+#include "screens/Text.h"
 
 namespace {
 
-// Each test runs in an empty folder of its own; without img/menu.dat the screens draw on black.
-using MenuTest = ScratchFolder;
+using Access = SnakeGameTestAccess;
 
-TEST_F(MenuTest, ScreensDrawFooterTitleAndBodyInTheirFontsOnBlack)
+TEST(Text, SelectFontChoosesByExactFamilyAndOfferedSizeOnly)
+{
+    // The fonts the screens use, and names or sizes that are not offered (null: the font before stays).
+    for (auto [name, size, font] : {std::tuple{"helvetica", 12, GLUT_BITMAP_HELVETICA_12},
+                                    {"times roman", 24, GLUT_BITMAP_TIMES_ROMAN_24}, {"8x13", 99, GLUT_BITMAP_8_BY_13},
+                                    {"helvetica", 14, nullptr}, {"Helvetica", 12, nullptr},
+                                    {"helvetica ", 12, nullptr}, {"", 0, nullptr}}) {
+        selectFont("9x15", 0);
+        selectFont(name, size);
+        EXPECT_EQ(currentFont, font ? font : GLUT_BITMAP_9_BY_15) << '"' << name << "\" " << size;
+    }
+}
+
+TEST(Text, EachCallFormatsCutsTo255AndDrawsEveryByteUnsignedFromItsOwnPosition)
+{
+    record::reset();
+    selectFont("8x13", 0);
+    std::string longText(300, 'x');
+    longText[254] = 'E';  // the last character kept
+    drawText(10, 20, "%s", "");
+    drawText(402, 404, "%-6s%3d|", "Ann", 7);
+    drawText(402, 404, "c\n\td");  // control bytes go to GLUT like any other
+    drawText(0, 0, "%s", longText.c_str());
+    drawText(0, 0, "%0400d", 1);
+    drawText(0, 0, "\xe9\xff");  // Latin-1: 233 and 255, not negative codes GLUT would drop
+    void* font = GLUT_BITMAP_8_BY_13;
+    EXPECT_EQ(record::textRuns(), (std::vector<record::TextRun>{
+                                      {10, 20, "", nullptr}, {402, 404, "Ann     7|", font}, {402, 404, "c\n\td", font},
+                                      {0, 0, longText.substr(0, 255), font}, {0, 0, std::string(255, '0'), font},
+                                      {0, 0, "\xe9\xff", font}}));
+    EXPECT_EQ(record::calls.back().args[1], 0xff);
+}
+
+// Each test runs in an empty folder of its own; without img/menu.dat the screens draw on black.
+class Screens : public ScratchFolder {
+protected:
+    static void type(const std::string& keys)
+    {
+        for (char key : keys)
+            menuScreens->onGameOverKey(static_cast<unsigned char>(key), ORDINARY_KEY, 0, 0);
+    }
+    // Ends a game with the score, as the player's Escape does.
+    static void endGame(uint32_t score)
+    {
+        snakeGame->reset(MODE_NORMAL);
+        Access::score(*snakeGame) = score;
+        appState->setScreen(SCREEN_GAME);
+        snakeGame->onKey(KEY_ESCAPE, ORDINARY_KEY, 0, 0);
+    }
+};
+
+// No picture: white is set before the footer and again before the title, and nothing else is drawn.
+TEST_F(Screens, DrawFooterTitleAndBodyInTheirFontsOnBlack)
 {
     std::string texts;
     for (auto [name, draw] : {std::pair{"main menu", &MenuScreens::drawMainMenu}, {"help", &MenuScreens::drawHelp},
                               {"about", &MenuScreens::drawAbout}}) {
         record::reset();
         (menuScreens->*draw)();
-        // No picture: white is set before the footer and again before the title, and nothing else is drawn.
-        texts += std::string("# ") + name + "\n" + listing(record::only({"glColor3f", "glRasterPos2f", "glDrawPixels"})) +
-                 textListing();
-        EXPECT_EQ(record::calls[0], (Call{"glColor3f", {1, 1, 1}, ""}));
+        texts += std::string("# ") + name + "\nfirst " + listing({record::calls[0]}) +
+                 listing(record::only({"glColor3f", "glRasterPos2f", "glDrawPixels"})) + textListing();
     }
-    expectGolden("menu_screens", texts);
+    endGame(4000000000u);
+    type("Ab 1");
+    record::reset();
+    menuScreens->drawGameOver();
+    expectGolden("menu_screens", texts + "# game over, with a name typed\n" + textListing());
 }
 
-// A key, special key (by its code alone) or none: the screen, the game's mode (0 before) and the calls.
-TEST_F(MenuTest, MainMenuKeysChangeTheScreenOrDoNothingAtAll)
+// A key, or a special key (by its code alone): the screen, the game's mode (0 before) and the calls.
+TEST_F(Screens, MainMenuKeysChangeTheScreenOrDoNothingAtAll)
 {
     std::string outcomes;
     for (auto [key, special] : {std::pair{27, -1}, {'1', -1}, {'2', -1}, {'3', -1}, {'4', -1}, {'0', -1}, {'5', -1},
@@ -42,6 +99,41 @@ TEST_F(MenuTest, MainMenuKeysChangeTheScreenOrDoNothingAtAll)
                     listing();
     }
     expectGolden("main_menu_keys", outcomes);
+}
+
+TEST_F(Screens, NamesTakeLettersDigitsAndSpacesUpToTwentyCharactersAndNothingElse)
+{
+    endGame(0);
+    record::reset();
+    type("abcdefghijklmnopqrstuvwxy");
+    EXPECT_STREQ(Access::name(*snakeGame), "abcdefghijklmnopqrst");
+    EXPECT_EQ(record::only({"glutPostRedisplay"}).size(), 25u);  // a full name still answers every key
+    type(std::string(21, '\b') + "Z 09y\b");  // Backspace takes the last character only, if any
+    EXPECT_STREQ(Access::name(*snakeGame), "Z 09");
+    record::reset();
+    type("-_.!\x1b\x7f\t\xc8");
+    for (int special : {GLUT_KEY_LEFT, GLUT_KEY_UP, GLUT_KEY_RIGHT, GLUT_KEY_DOWN, GLUT_KEY_F1})
+        menuScreens->onGameOverKey('0', special, 0, 0);
+    EXPECT_STREQ(Access::name(*snakeGame), "Z 09");
+    EXPECT_TRUE(record::calls.empty()) << "ignored keys are not redisplayed";
+    EXPECT_EQ(appState->getScreen(), SCREEN_GAME_OVER);
+}
+
+TEST_F(Screens, EnterFilesOnlyANamedScoreAndShowsTheList)
+{
+    std::filesystem::create_directory("scores");
+    endGame(150);
+    type("\r");  // no name; key repeat is on for the name entry only
+    EXPECT_EQ(appState->getScreen(), SCREEN_HIGH_SCORES);
+    EXPECT_EQ(listing(record::only({"glutIgnoreKeyRepeat", "glutPostRedisplay"})),
+              "glutIgnoreKeyRepeat 1\nglutIgnoreKeyRepeat 0\nglutPostRedisplay\nglutIgnoreKeyRepeat 1\nglutPostRedisplay\n");
+    endGame(0);
+    type("Zed\r");  // nor is a score of 0
+    EXPECT_FALSE(std::filesystem::exists(HIGH_SCORE_FILE));
+    endGame(150);
+    type("   \r");  // spaces count as a name
+    EXPECT_STREQ(highScoreTable->normalEntries()[0].name, "   ");
+    EXPECT_EQ(highScoreTable->normalEntries()[0].score, 150u);
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 // tests link these instead of the real libraries and assert on what was called.
 #include <algorithm>
 #include <cstdint>
-#include <ostream>
 #include <string>
 #include <vector>
 
@@ -11,15 +10,7 @@ struct Call {
     std::string name;
     std::vector<double> args;  // numbers in the order they were passed
     std::string text;          // a string argument, when there is one
-    bool operator==(const Call&) const = default;
 };
-inline std::ostream& operator<<(std::ostream& os, const Call& c)
-{
-    os << c.name;
-    for (double a : c.args)
-        os << ' ' << a;
-    return os << (c.text.empty() ? "" : " \"" + c.text + '"');
-}
 
 namespace record {
 inline std::vector<Call> calls;
@@ -36,12 +27,12 @@ inline void reset()
     enabledCapabilities.clear();
     possibleModeMask = ~0u;
 }
-// Only the calls of the given names, in order.
 inline std::vector<Call> only(std::initializer_list<std::string> names)
 {
     std::vector<Call> kept;
-    std::copy_if(calls.begin(), calls.end(), std::back_inserter(kept),
-                 [&](const Call& c) { return std::find(names.begin(), names.end(), c.name) != names.end(); });
+    for (const Call& c : calls)
+        if (std::find(names.begin(), names.end(), c.name) != names.end())
+            kept.push_back(c);
     return kept;
 }
 // The text drawn with glutBitmapCharacter since the last glRasterPos2i, per raster position.
