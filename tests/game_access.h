@@ -1,17 +1,11 @@
 #pragma once
 // Puts a SnakeGame into states that play would take long to reach, and reads what it does not
 // show. The game itself has no test-only code.
-#include <gtest/gtest.h>
-
 #include <array>
 #include <cstring>
-#include <optional>
 #include <vector>
 
 #include "game/SnakeGame.h"
-#include "shell/App.h"
-#include "shell/AppState.h"
-#include "support/Recorder.h"
 
 using Snake = std::vector<GridPoint>;
 
@@ -39,25 +33,4 @@ struct SnakeGameTestAccess {
         fields[15] = &g.pauseImage;
         return fields;
     }
-};
-
-// A fresh game on the game screen, with the record of calls cleared.
-class GameFixture : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        record::reset();
-        appState = &state;
-        state.setWidth(1024);
-        game.emplace();
-        record::calls.clear();
-    }
-    void TearDown() override
-    {
-        game.reset();
-        appState = saved;
-    }
-    AppState* saved = appState;
-    AppState state{SCREEN_GAME};
-    std::optional<SnakeGame> game;
 };

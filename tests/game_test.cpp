@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <sstream>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -9,6 +10,8 @@
 #include "game/Random.h"
 #include "game_access.h"
 #include "image/RgbImage.h"
+#include "shell/App.h"
+#include "shell/AppState.h"
 
 namespace {
 
@@ -26,21 +29,30 @@ Snake wholeBoard()
     return path;
 }
 
-// Plays scenarios and writes down, in cells, what the game does; records frames.
-class Game : public GameFixture {
+// A fresh game on the game screen whose picture i of the load order is 10 + i pixels wide, so that
+// a frame tells them apart. It plays scenarios and writes down, in cells, what the game does.
+class Game : public ::testing::Test {
 protected:
-    // Picture i of the load order is 10 + i pixels wide, so that a frame tells them apart.
     void SetUp() override
     {
-        GameFixture::SetUp();
+        record::reset();
+        appState = &state;
+        state.setWidth(1024);
+        game.emplace();
         int width = 10;
         for (RgbImage** field : Access::images(*game)) {
             *field = static_cast<RgbImage*>(std::malloc(sizeof(RgbImage)));
             **field = {width++, 20, static_cast<uint8_t*>(std::calloc(1, 1))};
         }
         Access::setFood(*game, {}, FOOD_GREEN);
+        record::calls.clear();
         pauseBlinkCounter = 0;
         pauseBlinkVisible = true;
+    }
+    void TearDown() override
+    {
+        game.reset();
+        appState = saved;
     }
     std::string frame()
     {
@@ -48,6 +60,9 @@ protected:
         game->draw();
         return listing();
     }
+    AppState* saved = appState;
+    AppState state{SCREEN_GAME};
+    std::optional<SnakeGame> game;
     std::ostringstream trace;
     static std::string at(GridPoint p)
     {
@@ -63,18 +78,18 @@ protected:
         record::calls.clear();
         trace << "# " << title << '\n';
     }
-    // Arrows (^ v < >) and typed keys; each step ('.') and '=' note the snake, tail first (only
-    // its ends when long), its heading, growth to come, score, food and the toolkit calls made.
+    // Arrows (^ v < >) and typed keys; a step (',') or a step noted ('.'), or only a note ('='): the
+    // snake, tail first (its ends when long), heading, growth to come, score, food, toolkit calls.
     void play(const std::string& keys)
     {
         const int arrows[] = {GLUT_KEY_UP, GLUT_KEY_DOWN, GLUT_KEY_LEFT, GLUT_KEY_RIGHT};
         for (char key : keys) {
             if (size_t arrow = std::string("^v<>").find(key); arrow != std::string::npos)
                 game->onKey('0', arrows[arrow], 0, 0);
-            else if (key != '.' && key != '=')
-                game->onKey(static_cast<unsigned char>(key), ORDINARY_KEY, 0, 0);
-            else if (key == '.')
+            else if (key == '.' || key == ',')
                 game->tick();
+            else if (key != '=')
+                game->onKey(static_cast<unsigned char>(key), ORDINARY_KEY, 0, 0);
             if (key != '.' && key != '=')
                 continue;
             const int n = game->getSegmentCount();
@@ -129,15 +144,10 @@ TEST_F(Game, RulesAsTraced)
         Access::setFood(*game, {}, FOOD_GREEN);
         play(std::string(4 + (kind == FOOD_RED ? 8 : kind + 1), '.'));
     }
-    const GridPoint move[] = {{0, -CELL_SIZE}, {0, CELL_SIZE}, {CELL_SIZE, 0}, {-CELL_SIZE, 0}};  // by Heading
-    for (auto [lastInside, heading] : {std::pair{cell(0, 15), HEADING_LEFT}, {cell(46, 15), HEADING_RIGHT},
-                                       {cell(23, 0), HEADING_UP}, {cell(23, 30), HEADING_DOWN}}) {
-        scenario("the wall: one step to the last cell, the next off the grid");
-        Snake body;
-        for (int i = 4; i >= 1; --i)
-            body.push_back({lastInside.x - i * move[heading].x, lastInside.y - i * move[heading].y});
-        Access::setSnake(*game, body, heading);
-        play("..");
+    for (const std::string& keys : {std::string(22, ','), "^" + std::string(14, ','), "v" + std::string(14, ','),
+                                    "^>" + std::string(23, ',')}) {
+        scenario("a wall: the last cell, then off the grid");
+        play(keys + "..");
     }
     for (int growth : {0, 1}) {
         scenario("a 2 x 2 square whose head, below the tail, moves up, with growth " + std::to_string(growth));
