@@ -23,18 +23,22 @@ inline std::string listing(const std::vector<Call>& calls = record::calls)
     return text.str();
 }
 
+inline const char* fontName(const void* font)
+{
+    const std::pair<void*, const char*> fonts[] = {{GLUT_BITMAP_9_BY_15, "9x15"}, {GLUT_BITMAP_8_BY_13, "8x13"},
+        {GLUT_BITMAP_TIMES_ROMAN_24, "times-24"}, {GLUT_BITMAP_HELVETICA_12, "helvetica-12"}};
+    for (auto [handle, name] : fonts)
+        if (font == handle)
+            return name;
+    return "?";
+}
+
 // The text drawn, a run a line: position, font and text.
 inline std::string textListing()
 {
-    const std::pair<void*, const char*> fonts[] = {
-        {GLUT_BITMAP_9_BY_15, "9x15"}, {GLUT_BITMAP_TIMES_ROMAN_24, "times-24"}, {GLUT_BITMAP_HELVETICA_12, "helvetica-12"}};
     std::ostringstream text;
-    for (const record::TextRun& run : record::textRuns()) {
-        const char* font = "?";
-        for (auto [handle, name] : fonts)
-            font = run.font == handle ? name : font;
-        text << run.x << ',' << run.y << ' ' << font << " \"" << run.text << "\"\n";
-    }
+    for (const record::TextRun& run : record::textRuns())
+        text << run.x << ',' << run.y << ' ' << fontName(run.font) << " \"" << run.text << "\"\n";
     return text.str();
 }
 

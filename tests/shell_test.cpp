@@ -1,12 +1,11 @@
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 #include <tuple>
 
 #include "Golden.h"
-#include "game/SnakeGame.h"
+#include "game_access.h"
 #include "shell/App.h"
 #include "shell/AppState.h"
 
@@ -33,14 +32,8 @@ TEST(StartUp, CallsTheToolkitInOrderAndSwitchesOffOnlyEnabledCapabilities)
     expectGolden("start_up", runs);
 }
 
-class Shell : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        record::reset();
-        initApp();
-        record::calls.clear();
-    }
+struct Shell : ::testing::Test {
+    void SetUp() override { record::reset(); initApp(); record::calls.clear(); }
 };
 
 TEST_F(Shell, ReshapeKeepsTheFixedSizeAndMapsOnePixelPerUnitDownwards)
@@ -59,7 +52,8 @@ TEST_F(Shell, EachScreenIsDrawnAndTakesKeysThroughItsOwner)
 {
     // Each key is one that every other screen's owner would answer differently; 99 is no screen.
     std::string screens;
-    for (auto [screen, key, special] : {std::tuple<int, unsigned char, int>{SCREEN_MAIN_MENU, '4', ORDINARY_KEY}, {SCREEN_GAME, KEY_ESCAPE, ORDINARY_KEY},
+    using Case = std::tuple<int, unsigned char, int>;
+    for (auto [screen, key, special] : {Case{SCREEN_MAIN_MENU, '4', ORDINARY_KEY}, {SCREEN_GAME, KEY_ESCAPE, ORDINARY_KEY},
                                         {SCREEN_GAME_OVER, 'a', ORDINARY_KEY}, {SCREEN_HIGH_SCORES, '0', GLUT_KEY_RIGHT},
                                         {SCREEN_HELP, '0', GLUT_KEY_RIGHT}, {99, '1', ORDINARY_KEY}}) {
         appState->setScreen(screen);
@@ -75,9 +69,7 @@ TEST_F(Shell, EachScreenIsDrawnAndTakesKeysThroughItsOwner)
         screens += "then screen " + std::to_string(appState->getScreen()) + "\n";
     }
     expectGolden("screens", screens);
-    char* name = snakeGame->getPlayerName();
-    EXPECT_STREQ(name, "a");
-    std::free(name);
+    EXPECT_STREQ(SnakeGameTestAccess::name(*snakeGame), "a");
     EXPECT_EQ(snakeGame->getMode(), MODE_HARD);
     // The about screen's owner ends the program, with success, on any key.
     appState->setScreen(SCREEN_ABOUT);

@@ -7,20 +7,13 @@
 #include "support/Recorder.h"
 
 namespace {
-void add(const char* name, std::vector<double> args = {}, std::string text = {})
-{
-    record::calls.push_back({name, std::move(args), std::move(text)});
-}
+void add(const char* name, std::vector<double> args = {}, std::string text = {}) { record::calls.push_back({name, args, text}); }
 bool called(const char* name) { return !record::only({name}).empty(); }
 }  // namespace
 
 void glClear(GLbitfield mask) { add("glClear", {double(mask)}); }
 void glClearColor(GLclampf r, GLclampf g, GLclampf b, GLclampf a) { add("glClearColor", {r, g, b, a}); }
-GLboolean glIsEnabled(GLenum cap)
-{
-    add("glIsEnabled", {double(cap)});
-    return std::ranges::count(record::enabledCapabilities, cap) > 0;
-}
+GLboolean glIsEnabled(GLenum c) { add("glIsEnabled", {double(c)}); return std::ranges::count(record::enabledCapabilities, c) > 0; }
 void glDisable(GLenum cap) { add("glDisable", {double(cap)}); }
 void glPixelStorei(GLenum pname, GLint param) { add("glPixelStorei", {double(pname), double(param)}); }
 void glViewport(GLint x, GLint y, GLsizei w, GLsizei h) { add("glViewport", {double(x), double(y), double(w), double(h)}); }
@@ -80,11 +73,7 @@ void glutReshapeWindow(int w, int h) { add("glutReshapeWindow", {double(w), doub
 void glutBitmapCharacter(void* font, int c) { add("glutBitmapCharacter", {double(std::uintptr_t(font)), double(c)}); }
 
 bool displayReachable() { add("displayReachable"); return true; }
-bool askYesNo(const char* caption, const char* text)
-{
-    add("askYesNo", {}, std::string(caption) + "|" + text);
-    return record::answerYes;
-}
+bool askYesNo(const char* caption, const char* text) { add("askYesNo", {}, caption + ("|" + std::string(text))); return record::answerYes; }
 void showErrorBox(const char* caption, const char* text) { add("showErrorBox", {}, std::string(caption) + "|" + text); }
 void setFullScreenSurface() { add("setFullScreenSurface"); }
 // The unit tests' own process keeps its usual stop signals.
