@@ -1,7 +1,6 @@
 #pragma once
 // Puts a SnakeGame into states that play would take long to reach, and reads what it does not
 // show. The game itself has no test-only code.
-#include <array>
 #include <cstring>
 #include <vector>
 
@@ -24,13 +23,12 @@ struct SnakeGameTestAccess {
     static uint32_t& score(SnakeGame& game) { return game.score; }
     static Heading heading(const SnakeGame& game) { return game.heading; }
     // The sixteen picture fields, in the order they are loaded.
-    static std::array<RgbImage**, 16> images(SnakeGame& g)
+    static std::vector<RgbImage**> images(SnakeGame& g)
     {
-        std::array<RgbImage**, 16> fields = {&g.titleImage, &g.scoreLabelImage, &g.normalLabelImage, &g.hardLabelImage};
-        for (size_t d = 0; d < 10; ++d)
-            fields[4 + d] = &g.digitImages[d];
-        fields[14] = &g.ringImage;
-        fields[15] = &g.pauseImage;
+        std::vector<RgbImage**> fields = {&g.titleImage, &g.scoreLabelImage, &g.normalLabelImage, &g.hardLabelImage};
+        for (RgbImage*& digit : g.digitImages)
+            fields.push_back(&digit);
+        fields.insert(fields.end(), {&g.ringImage, &g.pauseImage});
         return fields;
     }
 };

@@ -3,10 +3,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-namespace {
-pid_t testProcess;
-bool finished = false;
-}  // namespace
+static pid_t testProcess;
+static bool finished = false;
 
 int main(int argc, char** argv)
 {
