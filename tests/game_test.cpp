@@ -1,7 +1,6 @@
 #include <GL/freeglut.h>
 
 #include <cstdlib>
-#include <sstream>
 #include <optional>
 #include <string>
 #include <utility>
@@ -19,15 +18,6 @@ using Access = SnakeGameTestAccess;
 
 GridPoint cell(int column, int row) { return {GRID_ORIGIN_X + CELL_SIZE * column, GRID_ORIGIN_Y + CELL_SIZE * row}; }
 
-// Every cell, row by row, turning at each end: any stretch of it is a snake.
-Snake wholeBoard()
-{
-    Snake path;
-    for (int row = 0; row <= GRID_LAST_ROW; ++row)
-        for (int i = 0; i <= GRID_LAST_COLUMN; ++i)
-            path.push_back(cell(row % 2 == 0 ? i : GRID_LAST_COLUMN - i, row));
-    return path;
-}
 
 // A fresh game on the game screen whose picture i of the load order is 10 + i pixels wide, so that
 // a frame tells them apart. It plays scenarios and writes down, in cells, what the game does.
@@ -155,7 +145,10 @@ TEST_F(Game, RulesAsTraced)
         Access::pendingGrowth(*game) = growth;
         play("v.");
     }
-    const Snake board = wholeBoard();
+    Snake board;  // every cell, row by row, turning at each end: any stretch of it is a snake
+    for (int row = 0; row <= GRID_LAST_ROW; ++row)
+        for (int i = 0; i <= GRID_LAST_COLUMN; ++i)
+            board.push_back(cell(row % 2 == 0 ? i : GRID_LAST_COLUMN - i, row));
     scenario("all but two cells are snake: the food lands on the last free one, and a full board ends the game");
     Access::setSnake(*game, Snake(board.begin(), board.end() - 2), HEADING_RIGHT);
     Access::setFood(*game, board[board.size() - 2], FOOD_GREEN);

@@ -8,7 +8,6 @@
 
 namespace {
 void add(const char* name, std::vector<double> args = {}, std::string text = {}) { record::calls.push_back({name, args, text}); }
-bool called(const char* name) { return !record::only({name}).empty(); }
 }  // namespace
 
 void glClear(GLbitfield mask) { add("glClear", {double(mask)}); }
@@ -52,7 +51,7 @@ int glutGameModeGet(GLenum query)
 {
     add("glutGameModeGet", {double(query)});
     if (query == GLUT_GAME_MODE_ACTIVE)
-        return called("glutEnterGameMode") && !called("glutLeaveGameMode");
+        return !record::only({"glutEnterGameMode"}).empty() && record::only({"glutLeaveGameMode"}).empty();
     return query == GLUT_GAME_MODE_POSSIBLE && record::gameModePossible;
 }
 int glutEnterGameMode() { add("glutEnterGameMode"); return 1; }
