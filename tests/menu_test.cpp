@@ -25,8 +25,7 @@ TEST(Text, FontsByExactFamilyAndOfferedSizeOnlyAndTextsFormattedCutTo255AndDrawn
         fonts += '"' + std::string(name) + "\" " + std::to_string(size) + ": " + fontName(currentFont) + "\n";
     }
     selectFont("8x13", 0);
-    std::string longText(300, 'x');
-    longText[254] = 'E';  // the last character kept
+    const std::string longText = std::string(254, 'x') + 'E' + std::string(45, 'x');  // E: the last character kept
     drawText(10, 20, "%s", "");
     drawText(402, 404, "%-6s%3d|", "Ann", 7);
     drawText(402, 404, "c\n\td");  // control bytes go to GLUT like any other
@@ -56,7 +55,7 @@ protected:
 };
 
 // No picture: white is set before the footer and again before the title, and nothing else is drawn.
-TEST_F(Screens, DrawFooterTitleAndBodyInTheirFontsOnBlack)
+TEST_F(Screens, DrawFooterTitleAndBodyInTheirFontsOnBlackAndMainMenuKeysChangeTheScreenOrDoNothing)
 {
     std::string texts;
     for (auto [name, draw] : {std::pair{"main menu", &MenuScreens::drawMainMenu}, {"help", &MenuScreens::drawHelp},
@@ -71,11 +70,7 @@ TEST_F(Screens, DrawFooterTitleAndBodyInTheirFontsOnBlack)
     record::reset();
     menuScreens->drawGameOver();
     expectGolden("menu_screens", texts + "# game over, with a name typed\n" + textListing());
-}
-
-// A key, or a special key (by its code alone): the screen, the game's mode (0 before) and the calls.
-TEST_F(Screens, MainMenuKeysChangeTheScreenOrDoNothingAtAll)
-{
+    // A key, or a special key (by its code alone): the screen, the game's mode (0 before) and the calls.
     std::string outcomes;
     for (auto [key, special] : {std::pair{27, -1}, {'1', -1}, {'2', -1}, {'3', -1}, {'4', -1}, {'0', -1}, {'5', -1},
                                 {'\r', -1}, {'q', -1}, {0xe9, -1}, {'0', GLUT_KEY_LEFT}, {'0', GLUT_KEY_F1},
