@@ -36,20 +36,9 @@ protected:
         }
         Access::setFood(*game, {}, FOOD_GREEN);
         record::calls.clear();
-        pauseBlinkCounter = 0;
-        pauseBlinkVisible = true;
     }
-    void TearDown() override
-    {
-        game.reset();
-        appState = saved;
-    }
-    std::string frame()
-    {
-        record::calls.clear();
-        game->draw();
-        return listing();
-    }
+    void TearDown() override { game.reset(); appState = saved; }
+    std::string frame() { record::calls.clear(); game->draw(); return listing(); }
     AppState* saved = appState;
     AppState state{SCREEN_GAME};
     std::optional<SnakeGame> game;
@@ -171,19 +160,6 @@ TEST_F(Game, RulesAsTraced)
 TEST_F(Game, FramesAsRecorded)
 {
     std::string frames = "# a new Normal game before its food is placed\n" + frame();
-    Access::pendingGrowth(*game) = 4;
-    play(",,,,");
-    Access::setFood(*game, {555, 404}, FOOD_RED);
-    Access::score(*game) = 1234;
-    game->setMode(7);  // any mode but Normal shows the Hard label
-    game->onKey('p', ORDINARY_KEY, 0, 0);
-    RgbImage* two = std::exchange(*Access::images(*game)[6], nullptr);  // a missing digit leaves its gap
-    frames += "# Hard, paused, 1234 without the picture of 2, a red food, eight segments\n" + frame();
-    *Access::images(*game)[6] = two;
-    for (int kind : {FOOD_GREEN, FOOD_YELLOW}) {
-        Access::setFood(*game, {555, 404}, kind);
-        frames += std::string("# the same with a ") + (kind == FOOD_GREEN ? "green" : "yellow") + " food\n" + frame();
-    }
     for (int mode : {MODE_NORMAL, MODE_HARD}) {
         pauseBlinkCounter = 0;
         pauseBlinkVisible = true;
@@ -196,6 +172,20 @@ TEST_F(Game, FramesAsRecorded)
         }
         game->reset(mode);  // keeps the phase
         frames += "\nthen a new game: " + std::to_string(pauseBlinkCounter) + (pauseBlinkVisible ? " shown\n" : " hidden\n");
+    }
+
+    Access::setFood(*game, {555, 404}, FOOD_RED);
+    Access::pendingGrowth(*game) = 4;
+    play(",,,,");
+    Access::score(*game) = 1234;
+    game->setMode(7);  // any mode but Normal shows the Hard label
+    game->onKey('p', ORDINARY_KEY, 0, 0);
+    RgbImage* two = std::exchange(*Access::images(*game)[6], nullptr);  // a missing digit leaves its gap
+    frames += "# Hard, paused, 1234 without the picture of 2, a red food, eight segments\n" + frame();
+    *Access::images(*game)[6] = two;
+    for (int kind : {FOOD_GREEN, FOOD_YELLOW}) {
+        Access::setFood(*game, {555, 404}, kind);
+        frames += std::string("# the same with a ") + (kind == FOOD_GREEN ? "green" : "yellow") + " food\n" + frame();
     }
     expectGolden("game_draw", frames);
 }

@@ -19,14 +19,14 @@ TEST(StartUp, CallsTheToolkitInOrderAndSwitchesOffOnlyEnabledCapabilities)
     for (auto [yes, possible, mask] : {std::tuple{false, false, ~0u}, {true, true, GLUT_DOUBLE | GLUT_DEPTH},
                                        {true, false, unsigned(GLUT_DOUBLE)}}) {
         record::reset();
-        record::enabledCapabilities = {GL_FOG, GL_DEPTH_TEST};
-        record::answerYes = yes;
-        record::gameModePossible = possible;
-        record::possibleModeMask = mask;
+        record::knobs.enabledCapabilities = {GL_FOG, GL_DEPTH_TEST};
+        record::knobs.answerYes = yes;
+        record::knobs.gameModePossible = possible;
+        record::knobs.possibleModeMask = mask;
         runApp();
         std::erase_if(record::calls, [](const Call& c) { return c.name == "showErrorBox"; });  // no pictures here
         runs += "# " + std::string(yes ? "yes" : "no") + (possible ? ", game mode possible" : "") + "\n" + listing() +
-                "then screen " + std::to_string(appState->getScreen()) + ", tick rate " + std::to_string(appState->tickRate) + "\n";
+                "screen " + std::to_string(appState->getScreen()) + ", rate " + std::to_string(appState->tickRate) + "\n";
     }
     expectGolden("start_up", runs);
 }

@@ -16,17 +16,13 @@ namespace record {
 inline std::vector<Call> calls;
 // What the stand-ins answer: askYesNo, glutGameModeGet(GLUT_GAME_MODE_POSSIBLE), glIsEnabled,
 // and glutGet(GLUT_DISPLAY_MODE_POSSIBLE), true for display modes within the mask.
-inline bool answerYes, gameModePossible;
-inline std::vector<unsigned> enabledCapabilities;
-inline unsigned possibleModeMask = ~0u;
+inline struct Knobs {
+    bool answerYes = false, gameModePossible = false;
+    std::vector<unsigned> enabledCapabilities;
+    unsigned possibleModeMask = ~0u;
+} knobs;
 
-inline void reset()
-{
-    calls.clear();
-    answerYes = gameModePossible = false;
-    enabledCapabilities.clear();
-    possibleModeMask = ~0u;
-}
+inline void reset() { calls.clear(); knobs = {}; }
 inline std::vector<Call> only(std::initializer_list<std::string> names)
 {
     std::vector<Call> kept;

@@ -12,7 +12,11 @@ void add(const char* name, std::vector<double> args = {}, std::string text = {})
 
 void glClear(GLbitfield mask) { add("glClear", {double(mask)}); }
 void glClearColor(GLclampf r, GLclampf g, GLclampf b, GLclampf a) { add("glClearColor", {r, g, b, a}); }
-GLboolean glIsEnabled(GLenum c) { add("glIsEnabled", {double(c)}); return std::ranges::count(record::enabledCapabilities, c) > 0; }
+GLboolean glIsEnabled(GLenum cap)
+{
+    add("glIsEnabled", {double(cap)});
+    return std::ranges::count(record::knobs.enabledCapabilities, cap) > 0;
+}
 void glDisable(GLenum cap) { add("glDisable", {double(cap)}); }
 void glPixelStorei(GLenum pname, GLint param) { add("glPixelStorei", {double(pname), double(param)}); }
 void glViewport(GLint x, GLint y, GLsizei w, GLsizei h) { add("glViewport", {double(x), double(y), double(w), double(h)}); }
@@ -43,16 +47,14 @@ int glutGet(GLenum query)
 {
     add("glutGet", {double(query)});
     if (query == GLUT_DISPLAY_MODE_POSSIBLE)
-        return (unsigned(record::only({"glutInitDisplayMode"}).back().args[0]) & ~record::possibleModeMask) == 0;
+        return (unsigned(record::only({"glutInitDisplayMode"}).back().args[0]) & ~record::knobs.possibleModeMask) == 0;
     return query == GLUT_INIT_STATE;
 }
 void glutGameModeString(const char* mode) { add("glutGameModeString", {}, mode); }
 int glutGameModeGet(GLenum query)
 {
     add("glutGameModeGet", {double(query)});
-    if (query == GLUT_GAME_MODE_ACTIVE)
-        return !record::only({"glutEnterGameMode"}).empty() && record::only({"glutLeaveGameMode"}).empty();
-    return query == GLUT_GAME_MODE_POSSIBLE && record::gameModePossible;
+    return query == GLUT_GAME_MODE_POSSIBLE && record::knobs.gameModePossible;
 }
 int glutEnterGameMode() { add("glutEnterGameMode"); return 1; }
 void glutLeaveGameMode() { add("glutLeaveGameMode"); }
@@ -72,7 +74,11 @@ void glutReshapeWindow(int w, int h) { add("glutReshapeWindow", {double(w), doub
 void glutBitmapCharacter(void* font, int c) { add("glutBitmapCharacter", {double(std::uintptr_t(font)), double(c)}); }
 
 bool displayReachable() { add("displayReachable"); return true; }
-bool askYesNo(const char* caption, const char* text) { add("askYesNo", {}, caption + ("|" + std::string(text))); return record::answerYes; }
+bool askYesNo(const char* caption, const char* text)
+{
+    add("askYesNo", {}, std::string(caption) + "|" + text);
+    return record::knobs.answerYes;
+}
 void showErrorBox(const char* caption, const char* text) { add("showErrorBox", {}, std::string(caption) + "|" + text); }
 void setFullScreenSurface() { add("setFullScreenSurface"); }
 // The unit tests' own process keeps its usual stop signals.
