@@ -6,6 +6,8 @@
 
 #include "Golden.h"
 #include "game_access.h"
+#include "highscores/HighScoreTable.h"
+#include "screens/MenuScreens.h"
 #include "shell/App.h"
 #include "shell/AppState.h"
 
@@ -18,6 +20,7 @@ TEST(StartUp, CallsTheToolkitInOrderAndSwitchesOffOnlyEnabledCapabilities)
     std::string runs;
     for (auto [yes, possible, mask] : {std::tuple{false, false, ~0u}, {true, true, GLUT_DOUBLE | GLUT_DEPTH},
                                        {true, false, unsigned(GLUT_DOUBLE)}}) {
+        delete appState; delete menuScreens; delete snakeGame; delete highScoreTable;  // each start-up makes them anew
         record::reset();
         record::knobs.enabledCapabilities = {GL_FOG, GL_DEPTH_TEST};
         record::knobs.answerYes = yes;

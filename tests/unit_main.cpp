@@ -3,9 +3,6 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <cstdio>
-#include <cstdlib>
-
 static pid_t testProcess;
 static bool finished = false;
 
