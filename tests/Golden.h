@@ -1,40 +1,44 @@
 #pragma once
-// Compares what a test recorded with a file under tests/golden/. After a
-// deliberate change, write the files anew and review their difference (a
-// recorded frame also as a picture, with tools/golden_picture.py):
-//   TARVIK_UPDATE_GOLDEN=1 build/test/tests/unit_tests
+// Compares what a test recorded with a file under tests/golden/. After a deliberate change, write
+// the files anew and review their difference (a recorded frame also as a picture, with
+// tools/golden_picture.py):   TARVIK_UPDATE_GOLDEN=1 build/test/tests/unit_tests
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
-#include <string>
-#include <vector>
 
 #include "support/Recorder.h"
 
-inline std::string listing(const std::vector<Call>& calls)
+inline std::string listing(const std::vector<Call>& calls = record::calls)
 {
     std::ostringstream text;
-    for (const Call& call : calls)
-        text << call << '\n';
+    for (const Call& c : calls) {
+        text << c.name;
+        for (double a : c.args)
+            text << ' ' << a;
+        text << (c.text.empty() ? "" : " \"" + c.text + '"') << '\n';
+    }
     return text.str();
+}
+
+inline const char* fontName(const void* font)
+{
+    const std::pair<void*, const char*> fonts[] = {{GLUT_BITMAP_9_BY_15, "9x15"}, {GLUT_BITMAP_8_BY_13, "8x13"},
+        {GLUT_BITMAP_TIMES_ROMAN_24, "times-24"}, {GLUT_BITMAP_HELVETICA_12, "helvetica-12"}};
+    for (auto [handle, name] : fonts)
+        if (font == handle)
+            return name;
+    return "?";
 }
 
 // The text drawn, a run a line: position, font and text.
 inline std::string textListing()
 {
-    const std::pair<void*, const char*> fonts[] = {{GLUT_BITMAP_9_BY_15, "9x15"},
-                                                   {GLUT_BITMAP_TIMES_ROMAN_24, "times-24"},
-                                                   {GLUT_BITMAP_HELVETICA_12, "helvetica-12"}};
     std::ostringstream text;
-    for (const record::TextRun& run : record::textRuns()) {
-        const char* font = "?";
-        for (auto [handle, name] : fonts)
-            font = run.font == handle ? name : font;
-        text << run.x << ',' << run.y << ' ' << font << " \"" << run.text << "\"\n";
-    }
+    for (const record::TextRun& run : record::textRuns())
+        text << run.x << ',' << run.y << ' ' << fontName(run.font) << " \"" << run.text << "\"\n";
     return text.str();
 }
 

@@ -1,71 +1,34 @@
 #pragma once
-// Puts a SnakeGame into states that play would take long to reach, and reads
-// what it does not show. The game itself has no test-only code.
-
-#include <gtest/gtest.h>
-
-#include <array>
+// Puts a SnakeGame into states that play would take long to reach, and reads what it does not
+// show. The game itself has no test-only code.
 #include <cstring>
-#include <optional>
 #include <vector>
 
 #include "game/SnakeGame.h"
-#include "shell/App.h"
-#include "shell/AppState.h"
-#include "support/Recorder.h"
 
 using Snake = std::vector<GridPoint>;
 
 struct SnakeGameTestAccess {
     static void setSnake(SnakeGame& game, const Snake& tailFirst, Heading heading)
     {
-        if (!game.resizeSegments(static_cast<int32_t>(tailFirst.size())))
+        if (!game.resizeSegments(int32_t(tailFirst.size())))
             std::abort();
         std::memcpy(game.segments, tailFirst.data(), sizeof(GridPoint) * tailFirst.size());
-        game.segmentCount = static_cast<int32_t>(tailFirst.size());
+        game.segmentCount = int32_t(tailFirst.size());
         game.heading = heading;
     }
-    static void setFood(SnakeGame& game, GridPoint at, int32_t kind)
-    {
-        game.food = at;
-        game.foodKind = kind;
-    }
+    static void setFood(SnakeGame& game, GridPoint at, int32_t kind) { game.food = at; game.foodKind = kind; }
     static const char* name(const SnakeGame& game) { return game.playerName; }
     static int32_t& pendingGrowth(SnakeGame& game) { return game.pendingGrowth; }
     static uint32_t& score(SnakeGame& game) { return game.score; }
     static Heading heading(const SnakeGame& game) { return game.heading; }
     // The sixteen picture fields, in the order they are loaded.
-    static std::array<RgbImage**, 16> images(SnakeGame& game)
+    static std::vector<RgbImage**> images(SnakeGame& g)
     {
-        std::array<RgbImage**, 16> fields = {&game.titleImage, &game.scoreLabelImage, &game.normalLabelImage,
-                                             &game.hardLabelImage};
-        for (size_t d = 0; d < 10; ++d)
-            fields[4 + d] = &game.digitImages[d];
-        fields[14] = &game.ringImage;
-        fields[15] = &game.pauseImage;
+        std::vector<RgbImage**> fields = {&g.titleImage, &g.scoreLabelImage, &g.normalLabelImage, &g.hardLabelImage};
+        for (RgbImage*& digit : g.digitImages)
+            fields.push_back(&digit);
+        fields.insert(fields.end(), {&g.ringImage, &g.pauseImage});
         return fields;
     }
-};
-
-// A fresh game on the game screen, with the record of calls cleared.
-class GameFixture : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        record::reset();
-        savedAppState = appState;
-        appState = &state;
-        state.setWidth(1024);
-        game.emplace();
-        record::calls.clear();
-    }
-    void TearDown() override
-    {
-        game.reset();
-        appState = savedAppState;
-    }
-
-    AppState state{SCREEN_GAME};
-    AppState* savedAppState = nullptr;
-    std::optional<SnakeGame> game;
 };

@@ -1,216 +1,193 @@
 #include <GL/freeglut.h>
 
 #include <cstdlib>
+#include <optional>
 #include <string>
-#include <tuple>
+#include <utility>
 
+#include "Golden.h"
 #include "game/Random.h"
 #include "game_access.h"
+#include "image/RgbImage.h"
+#include "shell/App.h"
+#include "shell/AppState.h"
 
 namespace {
 
 using Access = SnakeGameTestAccess;
-const Snake START = {{576, 425}, {555, 425}, {534, 425}, {513, 425}};
 
-GridPoint cell(int column, int row)
-{
-    return {GRID_ORIGIN_X + CELL_SIZE * column, GRID_ORIGIN_Y + CELL_SIZE * row};
-}
+GridPoint cell(int column, int row) { return {GRID_ORIGIN_X + CELL_SIZE * column, GRID_ORIGIN_Y + CELL_SIZE * row}; }
 
-// Every cell, row by row, turning at each end: any stretch of it is a snake.
-Snake wholeBoard()
-{
-    Snake path;
-    for (int row = 0; row <= GRID_LAST_ROW; ++row)
-        for (int i = 0; i <= GRID_LAST_COLUMN; ++i)
-            path.push_back(cell(row % 2 == 0 ? i : GRID_LAST_COLUMN - i, row));
-    return path;
-}
 
-class Game : public GameFixture {
+// A fresh game on the game screen whose picture i of the load order is 10 + i pixels wide, so that
+// a frame tells them apart. It plays scenarios and writes down, in cells, what the game does.
+class Game : public ::testing::Test {
 protected:
-    Snake snake() const { return {game->getSegments(), game->getSegments() + game->getSegmentCount()}; }
-    GridPoint head() const { return game->getSegments()[game->getSegmentCount() - 1]; }
-    void press(int special) { game->onKey('0', special, 0, 0); }
-    void type(unsigned char key) { game->onKey(key, ORDINARY_KEY, 0, 0); }
-    // A new game whose food the snake will not meet.
-    void restart()
+    void SetUp() override
     {
-        game->reset(MODE_NORMAL);
-        state.setScreen(SCREEN_GAME);
+        record::reset();
+        appState = &state;
+        state.setWidth(1024);
+        game.emplace();
+        int width = 10;
+        for (RgbImage** field : Access::images(*game)) {
+            *field = static_cast<RgbImage*>(std::malloc(sizeof(RgbImage)));
+            **field = {width++, 20, static_cast<uint8_t*>(std::calloc(1, 1))};
+        }
         Access::setFood(*game, {}, FOOD_GREEN);
         record::calls.clear();
     }
-    bool over() const { return state.getScreen() == SCREEN_GAME_OVER; }
+    void TearDown() override { game.reset(); appState = saved; }
+    std::string frame() { record::calls.clear(); game->draw(); return listing(); }
+    AppState* saved = appState;
+    AppState state{SCREEN_GAME};
+    std::optional<SnakeGame> game;
+    std::ostringstream trace;
+    static std::string at(GridPoint p)
+    {
+        return std::to_string((p.x - GRID_ORIGIN_X) / CELL_SIZE) + ',' + std::to_string((p.y - GRID_ORIGIN_Y) / CELL_SIZE);
+    }
+    // A new game whose food the snake will not meet, unless the scenario places one.
+    void scenario(const std::string& title, int32_t mode = MODE_NORMAL)
+    {
+        seedRandom(7);  // a game seeds from the clock once only, so this seed holds
+        game->reset(mode);
+        state.setScreen(SCREEN_GAME);
+        Access::setFood(*game, {}, FOOD_GREEN);
+        record::calls.clear();
+        trace << "# " << title << '\n';
+    }
+    // Arrows (^ v < >) and typed keys; a step (',') or a step noted ('.'), or only a note ('='): the
+    // snake, tail first (its ends when long), heading, growth to come, score, food, toolkit calls.
+    void play(const std::string& keys)
+    {
+        const int arrows[] = {GLUT_KEY_UP, GLUT_KEY_DOWN, GLUT_KEY_LEFT, GLUT_KEY_RIGHT};
+        for (char key : keys) {
+            if (size_t arrow = std::string("^v<>").find(key); arrow != std::string::npos)
+                game->onKey('0', arrows[arrow], 0, 0);
+            else if (key == '.' || key == ',')
+                game->tick();
+            else if (key != '=')
+                game->onKey(static_cast<unsigned char>(key), ORDINARY_KEY, 0, 0);
+            if (key != '.' && key != '=')
+                continue;
+            const int n = game->getSegmentCount();
+            for (int i = 0; i < n; ++i)
+                if (n <= 8 || i == 0 || i == n - 1)
+                    trace << at(game->getSegments()[i]) << (n > 8 && i == 0 ? " .. " : " ");
+            trace << '(' << n << ") " << "^v><"[Access::heading(*game)] << " growth " << Access::pendingGrowth(*game)
+                  << " score " << game->getScore();
+            if (game->getFood() != GridPoint{})
+                trace << " food " << game->getFoodKind() << " at " << at(game->getFood());
+            trace << (state.getScreen() == SCREEN_GAME_OVER ? " OVER\n" : "\n") << listing();
+            record::calls.clear();
+        }
+    }
 };
 
-TEST_F(Game, FoodIsDrawnKindThenColumnThenRowEachPlusOneBeforeTheRemainder)
+TEST_F(Game, RulesAsTraced)
 {
-    // The seeds' first values modulo 101 are 41, 25, 26, 75, 76 and 94; 73
-    // and 914 draw a column (and 914 a row) that is the last before adding 1.
-    for (auto [seed, kind, column, row] : {std::tuple{1u, FOOD_YELLOW, 44, 11}, {27u, FOOD_GREEN, 7, 23},
-                                           {58u, FOOD_YELLOW, 29, 12}, {73u, FOOD_YELLOW, 0, 2},
-                                           {228u, FOOD_RED, 5, 7}, {914u, FOOD_RED, 0, 0}}) {
-        seedRandom(seed);  // a game seeds from the clock once only, so this seed holds
+    // The seeds' first values modulo 101 are 41, 25, 26, 75, 76 and 94; 73 and 914 draw a column
+    // (and 914 a row) that is the last before the +1 that comes before the remainder.
+    for (uint32_t seed : {1u, 27u, 58u, 73u, 228u, 914u}) {
+        seedRandom(seed);
         game->reset(MODE_NORMAL);
-        EXPECT_EQ(game->getFoodKind(), kind) << "seed " << seed;
-        EXPECT_EQ(game->getFood(), cell(column, row)) << "seed " << seed;
+        trace << "seed " << seed << ": food " << game->getFoodKind() << " at " << at(game->getFood()) << '\n';
     }
-}
-
-TEST_F(Game, ResetStartsAFreshGameAndSetsTheTickRateButSetModeDoesNot)
-{
+    scenario("a new Hard game after a name, a score, a turn and a pause: every segment moves, straight on", MODE_HARD);
     game->setPlayerName("Ana");
     Access::score(*game) = 77;
-    press(GLUT_KEY_UP);
-    type('p');
+    play("^p");
     game->reset(MODE_HARD);
-    EXPECT_STREQ(Access::name(*game), "");
-    EXPECT_EQ(game->getScore(), 0u);
-    EXPECT_EQ(snake(), START);
-    EXPECT_EQ(state.tickRate, TICK_RATE_HARD);
-    game->tick();  // neither paused nor turning: the last game's pause and Up are gone
-    EXPECT_EQ(snake(), (Snake{{555, 425}, {534, 425}, {513, 425}, {492, 425}}));
-
-    game->reset(MODE_NORMAL);
-    EXPECT_EQ(state.tickRate, TICK_RATE_NORMAL);
-    game->setMode(7);  // any mode but Normal is Hard
-    EXPECT_EQ(state.tickRate, TICK_RATE_NORMAL);
-    game->reset(7);
-    EXPECT_EQ(state.tickRate, TICK_RATE_HARD);
-}
-
-TEST_F(Game, StepsFollowTheQueuedTurnsOnePerStep)
-{
-    // A turn along the axis is used up, so the one behind it comes next; a reversal is dropped.
-    for (auto [first, second, expected] : {std::tuple{GLUT_KEY_RIGHT, GLUT_KEY_UP, GridPoint{492, 404}},
-                                           {GLUT_KEY_UP, GLUT_KEY_LEFT, GridPoint{492, 404}},
-                                           {GLUT_KEY_UP, GLUT_KEY_RIGHT, GridPoint{534, 404}},
-                                           {GLUT_KEY_UP, GLUT_KEY_DOWN, GridPoint{513, 383}}}) {
-        restart();
-        press(first);
-        press(second);
-        game->tick();
-        game->tick();
-        EXPECT_EQ(head(), expected);
+    trace << "name \"" << Access::name(*game) << "\" tick rate " << state.tickRate << '\n';
+    play("=.");
+    for (int mode : {int(MODE_NORMAL), 7, int(MODE_NORMAL)}) {  // setMode leaves the tick rate to the next reset
+        game->setMode(mode);
+        trace << "mode " << mode << ": tick rate " << state.tickRate;
+        game->reset(mode);
+        trace << ", after a reset " << state.tickRate << '\n';
     }
-
-    restart();
-    for (int i = 0; i < 9; ++i)
-        press(i % 2 == 0 ? GLUT_KEY_UP : GLUT_KEY_LEFT);
-    for (int i = 0; i < 9; ++i)
-        game->tick();
-    EXPECT_EQ(head(), (GridPoint{513 - 5 * CELL_SIZE, 425 - 4 * CELL_SIZE})) << "the ninth Up was dropped";
-    press(GLUT_KEY_DOWN);  // the queue, full before, takes turns again
-    game->tick();
-    EXPECT_EQ(head(), (GridPoint{513 - 5 * CELL_SIZE, 425 - 3 * CELL_SIZE}));
-}
-
-TEST_F(Game, PauseHoldsTheSnakeAndDropsArrowsAndOnlyLowerCasePPauses)
-{
-    restart();
-    type('P');
-    game->tick();
-    EXPECT_EQ(head(), (GridPoint{492, 425}));
-    type('p');
-    press(GLUT_KEY_UP);
-    game->tick();
-    EXPECT_EQ(head(), (GridPoint{492, 425}));
-    type('p');
-    game->tick();
-    EXPECT_EQ(head(), (GridPoint{471, 425}));
-    EXPECT_TRUE(record::calls.empty());
-    type(KEY_ESCAPE);
-    EXPECT_TRUE(over());
-    EXPECT_EQ(record::only({"glutPostRedisplay"}).size(), 1u);
-}
-
-TEST_F(Game, EatingAddsToPendingGrowthAndTheTailWaitsWhileItLasts)
-{
-    for (auto [kind, growth, points] : {std::tuple{FOOD_GREEN, 1, 5u}, {FOOD_YELLOW, 2, 10u}, {FOOD_RED, 8, 40u}}) {
-        restart();
-        Access::setFood(*game, {492, 425}, kind);
-        Access::pendingGrowth(*game) = 4;  // 3 left when the food is reached
-        game->tick();
-        EXPECT_EQ(Access::pendingGrowth(*game), 3 + growth);
-        EXPECT_EQ(game->getScore(), points);
+    for (const char* turns : {">^", "^<", "^>", "^v"}) {
+        scenario(std::string("two turns: ") + turns + "; one along the axis is used up, a reversal dropped");
+        play(turns + std::string(".."));
+    }
+    scenario("nine turns, the ninth dropped; then the emptied queue takes one again");
+    play("^<^<^<^<^.........v.");
+    scenario("p pauses, P does not; arrows while paused are dropped; Escape ends the game");
+    play("P.p^.p.\x1b=");
+    for (int kind : {FOOD_GREEN, FOOD_YELLOW, FOOD_RED}) {
+        scenario("eating food " + std::to_string(kind) + " with growth 4 to come: the tail waits while it lasts");
+        Access::setFood(*game, cell(22, 15), kind);
+        Access::pendingGrowth(*game) = 4;
+        play(".");
         Access::setFood(*game, {}, FOOD_GREEN);
-        for (int i = 0; i < 3 + growth; ++i)
-            game->tick();
-        EXPECT_EQ(snake().size(), 8u + growth);
-        EXPECT_EQ(snake().front(), START.front());
-        game->tick();
-        EXPECT_EQ(snake().size(), 8u + growth);
+        play(std::string(4 + (kind == FOOD_RED ? 8 : kind + 1), '.'));
     }
-}
-
-TEST_F(Game, TheHeadHitsTheWallOnlyOffTheGrid)
-{
-    const GridPoint move[] = {{0, -CELL_SIZE}, {0, CELL_SIZE}, {CELL_SIZE, 0}, {-CELL_SIZE, 0}};  // by Heading
-    for (auto [lastInside, heading] : {std::pair{cell(0, 15), HEADING_LEFT}, {cell(46, 15), HEADING_RIGHT},
-                                       {cell(23, 0), HEADING_UP}, {cell(23, 30), HEADING_DOWN}}) {
-        restart();
-        Snake body;
-        for (int i = 4; i >= 1; --i)
-            body.push_back({lastInside.x - i * move[heading].x, lastInside.y - i * move[heading].y});
-        Access::setSnake(*game, body, heading);
-        game->tick();
-        EXPECT_FALSE(over());
-        game->tick();
-        EXPECT_TRUE(over()) << "past " << lastInside.x << "," << lastInside.y;
+    for (const std::string& keys : {std::string(22, ','), "^" + std::string(14, ','), "v" + std::string(14, ','),
+                                    "^>" + std::string(23, ',')}) {
+        scenario("a wall: the last cell, then off the grid");
+        play(keys + "..");
     }
-}
-
-TEST_F(Game, EnteringTheTailsCellIsSafeOnlyWhileNotGrowing)
-{
     for (int growth : {0, 1}) {
-        restart();  // a 2 x 2 square whose head, below the tail, moves up
-        Access::setSnake(*game, {cell(10, 10), cell(11, 10), cell(11, 11), cell(10, 11)}, HEADING_LEFT);
+        scenario("up, right, then down into the tail's cell, with growth " + std::to_string(growth));
+        play("^,>,");
         Access::pendingGrowth(*game) = growth;
-        press(GLUT_KEY_UP);
-        game->tick();
-        EXPECT_EQ(over(), growth == 1);
+        play("v.");
     }
-}
-
-TEST_F(Game, FoodLandsOnTheLastFreeCellAndAFullBoardEndsTheGameWithItsScore)
-{
-    const Snake board = wholeBoard();
-    // All but two cells are snake; the head is next to the food.
+    Snake board;  // every cell, row by row, turning at each end: any stretch of it is a snake
+    for (int row = 0; row <= GRID_LAST_ROW; ++row)
+        for (int i = 0; i <= GRID_LAST_COLUMN; ++i)
+            board.push_back(cell(row % 2 == 0 ? i : GRID_LAST_COLUMN - i, row));
+    scenario("all but two cells are snake: the food lands on the last free one, and a full board ends the game");
     Access::setSnake(*game, Snake(board.begin(), board.end() - 2), HEADING_RIGHT);
     Access::setFood(*game, board[board.size() - 2], FOOD_GREEN);
     Access::pendingGrowth(*game) = 1;
-    game->tick();
-    ASSERT_FALSE(over());
-    EXPECT_EQ(game->getFood(), board.back());
-    const uint32_t points[] = {5, 10, 40};
-    const uint32_t expected = 5 + points[game->getFoodKind()];
-    game->tick();
-    EXPECT_TRUE(over());
-    EXPECT_EQ(record::only({"glutPostRedisplay"}).size(), 1u);
-    EXPECT_EQ(game->getScore(), expected);
-}
-
-TEST_F(Game, ASnakeThatCannotGrowEndsTheGameUntouched)
-{
-    Access::setSnake(*game, wholeBoard(), HEADING_RIGHT);  // no room for another segment
-    Access::pendingGrowth(*game) = 2;
-    press(GLUT_KEY_UP);
-    game->tick();
-    EXPECT_TRUE(over());
-    EXPECT_EQ(snake(), wholeBoard());
-    EXPECT_EQ(Access::pendingGrowth(*game), 2);
-    EXPECT_EQ(Access::heading(*game), HEADING_RIGHT);
-}
-
-TEST_F(Game, PlayerNameIsCutToTwentyCharactersAndReturnedAsACopy)
-{
+    play("..");
     Access::score(*game) = 1234;  // lies just past the name
     game->setPlayerName(std::string(100, 'x').c_str());
-    char* name = game->getPlayerName();
-    EXPECT_EQ(std::string(name), std::string(MAX_NAME_LENGTH, 'x'));
+    char* name = game->getPlayerName();  // a copy
+    trace << "a name of 100 characters: \"" << name << "\", score " << game->getScore() << '\n';
     std::free(name);
-    EXPECT_EQ(game->getScore(), 1234u);
+    scenario("a snake on every cell cannot grow: the game ends with the snake untouched");
+    Access::setSnake(*game, board, HEADING_RIGHT);
+    Access::pendingGrowth(*game) = 2;
+    play("^.");
+    expectGolden("game_rules", trace.str());
+}
+
+// Whole frames in drawing order: banner, frame and pictures (title, labels, digits, pause sign,
+// decoration), then the food, then the snake; the pause sign changes every tickRate frames.
+TEST_F(Game, FramesAsRecorded)
+{
+    std::string frames = "# a new Normal game before its food is placed\n" + frame();
+    for (int mode : {MODE_NORMAL, MODE_HARD}) {
+        pauseBlinkCounter = 0;
+        pauseBlinkVisible = true;
+        game->reset(mode);
+        frames += "# the pause sign in mode " + std::to_string(mode) + ", one frame before the pause: ";
+        for (int i = 0; i < 2 * state.tickRate + 4; ++i) {
+            if (i == 1)
+                game->onKey('p', ORDINARY_KEY, 0, 0);
+            frames += frame().find("glDrawPixels 25 20") != std::string::npos ? '#' : '.';
+        }
+        game->reset(mode);  // keeps the phase
+        frames += "\nthen a new game: " + std::to_string(pauseBlinkCounter) + (pauseBlinkVisible ? " shown\n" : " hidden\n");
+    }
+
+    Access::setFood(*game, {555, 404}, FOOD_RED);
+    Access::pendingGrowth(*game) = 4;
+    play(",,,,");
+    Access::score(*game) = 1234;
+    game->setMode(7);  // any mode but Normal shows the Hard label
+    game->onKey('p', ORDINARY_KEY, 0, 0);
+    RgbImage* two = std::exchange(*Access::images(*game)[6], nullptr);  // a missing digit leaves its gap
+    frames += "# Hard, paused, 1234 without the picture of 2, a red food, eight segments\n" + frame();
+    *Access::images(*game)[6] = two;
+    for (int kind : {FOOD_GREEN, FOOD_YELLOW}) {
+        Access::setFood(*game, {555, 404}, kind);
+        frames += std::string("# the same with a ") + (kind == FOOD_GREEN ? "green" : "yellow") + " food\n" + frame();
+    }
+    expectGolden("game_draw", frames);
 }
 
 }  // namespace

@@ -1,8 +1,8 @@
 #pragma once
-// Recording stand-ins for OpenGL, GLU, GLUT and the platform dialogs: the unit
+// Recording stand-ins for OpenGL, GLU, GLUT and the platform dialogs (ToolkitStubs.cpp): the unit
 // tests link these instead of the real libraries and assert on what was called.
-
-#include <ostream>
+#include <algorithm>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -10,46 +10,53 @@ struct Call {
     std::string name;
     std::vector<double> args;  // numbers in the order they were passed
     std::string text;          // a string argument, when there is one
-
-    bool operator==(const Call&) const = default;
 };
-inline std::ostream& operator<<(std::ostream& os, const Call& c)
-{
-    os << c.name;
-    for (double a : c.args)
-        os << ' ' << a;
-    return os << (c.text.empty() ? "" : " \"" + c.text + '"');
-}
 
 namespace record {
+inline std::vector<Call> calls;
+// What the stand-ins answer: askYesNo, glutGameModeGet(GLUT_GAME_MODE_POSSIBLE), glIsEnabled,
+// and glutGet(GLUT_DISPLAY_MODE_POSSIBLE), true for display modes within the mask.
+inline struct Knobs {
+    bool answerYes = false, gameModePossible = false;
+    std::vector<unsigned> enabledCapabilities;
+    unsigned possibleModeMask = ~0u;
+} knobs;
 
-extern std::vector<Call> calls;
-
-// Knobs the stand-ins answer with.
-extern bool answerYes;                // askYesNo()
-extern int gameModePossible;          // glutGameModeGet(GLUT_GAME_MODE_POSSIBLE)
-extern unsigned int possibleModeMask; // glutGet(GLUT_DISPLAY_MODE_POSSIBLE) is true for modes within it
-extern unsigned int enabledCapabilities[8];  // glIsEnabled answers true for these
-
-// Clears the record and puts every knob back to its default.
-void reset();
-
-// Only the calls whose names are among the given ones, in order.
-std::vector<Call> only(std::initializer_list<const char*> names);
+inline void reset() { calls.clear(); knobs = {}; }
+inline std::vector<Call> only(std::initializer_list<std::string> names)
+{
+    std::vector<Call> kept;
+    for (const Call& c : calls)
+        if (std::find(names.begin(), names.end(), c.name) != names.end())
+            kept.push_back(c);
+    return kept;
+}
 // The text drawn with glutBitmapCharacter since the last glRasterPos2i, per raster position.
 struct TextRun {
     int x, y;
     std::string text;
     void* font;
-
     bool operator==(const TextRun&) const = default;
 };
-inline std::ostream& operator<<(std::ostream& os, const TextRun& r)
+inline std::vector<TextRun> textRuns()
 {
-    return os << r.x << ',' << r.y << " font " << r.font << " \"" << r.text << '"';
+    std::vector<TextRun> runs;
+    for (const Call& c : calls) {
+        if (c.name == "glRasterPos2i") {
+            runs.push_back({int(c.args[0]), int(c.args[1]), "", nullptr});
+        } else if (c.name == "glutBitmapCharacter" && !runs.empty()) {
+            runs.back().font = reinterpret_cast<void*>(std::intptr_t(c.args[0]));
+            runs.back().text += char(int(c.args[1]));
+        }
+    }
+    return runs;
 }
-std::vector<TextRun> textRuns();
 // Error boxes shown, each as "caption|text".
-std::vector<std::string> errorBoxes();
-
+inline std::vector<std::string> errorBoxes()
+{
+    std::vector<std::string> texts;
+    for (const Call& c : only({"showErrorBox"}))
+        texts.push_back(c.text);
+    return texts;
+}
 }  // namespace record

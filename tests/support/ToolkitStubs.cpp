@@ -1,34 +1,21 @@
-// Stand-ins for every OpenGL, GLU, GLUT and dialog entry point the game calls.
-// Each records its name and arguments; the few that answer take their answer
-// from the knobs in Recorder.h.
+// Stand-ins for every OpenGL, GLU, GLUT and dialog entry point the game calls: each records its
+// name and arguments; the few that answer take their answer from the knobs in Recorder.h.
 #include <GL/freeglut.h>
 #include <GL/glu.h>
-
-#include <algorithm>
-#include <cstdint>
-#include <iterator>
 
 #include "platform/Platform.h"
 #include "support/Recorder.h"
 
 namespace {
-
-void add(const char* name, std::vector<double> args = {}, std::string text = {})
-{
-    record::calls.push_back({name, std::move(args), std::move(text)});
-}
-
-double pointer(const void* p) { return static_cast<double>(reinterpret_cast<std::uintptr_t>(p)); }
-
+void add(const char* name, std::vector<double> args = {}, std::string text = {}) { record::calls.push_back({name, args, text}); }
 }  // namespace
 
-// OpenGL
 void glClear(GLbitfield mask) { add("glClear", {double(mask)}); }
 void glClearColor(GLclampf r, GLclampf g, GLclampf b, GLclampf a) { add("glClearColor", {r, g, b, a}); }
 GLboolean glIsEnabled(GLenum cap)
 {
     add("glIsEnabled", {double(cap)});
-    return std::count(std::begin(record::enabledCapabilities), std::end(record::enabledCapabilities), cap) > 0;
+    return std::ranges::count(record::knobs.enabledCapabilities, cap) > 0;
 }
 void glDisable(GLenum cap) { add("glDisable", {double(cap)}); }
 void glPixelStorei(GLenum pname, GLint param) { add("glPixelStorei", {double(pname), double(param)}); }
@@ -50,11 +37,8 @@ void glDrawPixels(GLsizei w, GLsizei h, GLenum format, GLenum type, const GLvoid
 {
     add("glDrawPixels", {double(w), double(h), double(format), double(type)});
 }
-
-// GLU
 void gluOrtho2D(GLdouble l, GLdouble r, GLdouble b, GLdouble t) { add("gluOrtho2D", {l, r, b, t}); }
 
-// GLUT
 void glutInit(int* argc, char** argv) { add("glutInit", {double(*argc)}, argv[0]); }
 void glutInitDisplayMode(unsigned int mode) { add("glutInitDisplayMode", {double(mode)}); }
 void glutInitWindowSize(int w, int h) { add("glutInitWindowSize", {double(w), double(h)}); }
@@ -62,19 +46,15 @@ void glutInitWindowPosition(int x, int y) { add("glutInitWindowPosition", {doubl
 int glutGet(GLenum query)
 {
     add("glutGet", {double(query)});
-    if (query == GLUT_DISPLAY_MODE_POSSIBLE) {
-        unsigned int mode = static_cast<unsigned int>(record::only({"glutInitDisplayMode"}).back().args[0]);
-        return (mode & ~record::possibleModeMask) == 0;
-    }
+    if (query == GLUT_DISPLAY_MODE_POSSIBLE)
+        return (unsigned(record::only({"glutInitDisplayMode"}).back().args[0]) & ~record::knobs.possibleModeMask) == 0;
     return query == GLUT_INIT_STATE;
 }
 void glutGameModeString(const char* mode) { add("glutGameModeString", {}, mode); }
 int glutGameModeGet(GLenum query)
 {
     add("glutGameModeGet", {double(query)});
-    if (query == GLUT_GAME_MODE_ACTIVE)
-        return !record::only({"glutEnterGameMode"}).empty() && record::only({"glutLeaveGameMode"}).empty();
-    return query == GLUT_GAME_MODE_POSSIBLE ? record::gameModePossible : 0;
+    return query == GLUT_GAME_MODE_POSSIBLE && record::knobs.gameModePossible;
 }
 int glutEnterGameMode() { add("glutEnterGameMode"); return 1; }
 void glutLeaveGameMode() { add("glutLeaveGameMode"); }
@@ -91,29 +71,21 @@ void glutMainLoop() { add("glutMainLoop"); }
 void glutPostRedisplay() { add("glutPostRedisplay"); }
 void glutSwapBuffers() { add("glutSwapBuffers"); }
 void glutReshapeWindow(int w, int h) { add("glutReshapeWindow", {double(w), double(h)}); }
-void glutBitmapCharacter(void* font, int character) { add("glutBitmapCharacter", {pointer(font), double(character)}); }
+void glutBitmapCharacter(void* font, int c) { add("glutBitmapCharacter", {double(std::uintptr_t(font)), double(c)}); }
 
-// The dialogs
 bool displayReachable() { add("displayReachable"); return true; }
 bool askYesNo(const char* caption, const char* text)
 {
     add("askYesNo", {}, std::string(caption) + "|" + text);
-    return record::answerYes;
+    return record::knobs.answerYes;
 }
 void showErrorBox(const char* caption, const char* text) { add("showErrorBox", {}, std::string(caption) + "|" + text); }
 void setFullScreenSurface() { add("setFullScreenSurface"); }
-
-// Stop signals: the unit tests' own process keeps its usual ones.
+// The unit tests' own process keeps its usual stop signals.
 void deferStopSignals() { add("deferStopSignals"); }
 int pendingStopSignal() { return 0; }
 void endBySignal(int) {}
 
-// freeglut's bitmap-font handles on Linux are the addresses of these variables;
-// defining them here gives each font a distinct handle in the record.
-void* glutBitmap9By15;
-void* glutBitmap8By13;
-void* glutBitmapTimesRoman10;
-void* glutBitmapTimesRoman24;
-void* glutBitmapHelvetica10;
-void* glutBitmapHelvetica12;
-void* glutBitmapHelvetica18;
+// freeglut's bitmap-font handles are the addresses of these; defined here, each font has its own.
+void *glutBitmap9By15, *glutBitmap8By13, *glutBitmapTimesRoman10, *glutBitmapTimesRoman24, *glutBitmapHelvetica10,
+    *glutBitmapHelvetica12, *glutBitmapHelvetica18;
