@@ -1,5 +1,5 @@
-#include <GL/freeglut.h>
-#include <gtest/gtest.h>
+// Saving the high-score table in every folder set-up: the file keeps its
+// identity and owner, two games lose no score, a failed save says why.
 #include <grp.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -7,12 +7,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <map>
 #include <random>
 #include <tuple>
@@ -23,24 +19,14 @@
 namespace {
 
 using Bytes = std::string;
-constexpr std::size_t RECORD = sizeof(HighScoreEntry);
-constexpr std::size_t TABLE = 2 * HIGH_SCORES_PER_MODE * RECORD;
-
-Bytes record(const char* name, uint32_t score)
-{
-    Bytes bytes(RECORD, '\0');
-    std::memcpy(bytes.data(), name, std::min(std::strlen(name), std::size_t(HIGH_SCORE_NAME_SIZE)));
-    for (int i = 0; i < 4; ++i)
-        bytes[24 + i] = static_cast<char>(score >> (8 * i));
-    return bytes;
-}
+constexpr std::size_t TABLE = 2 * HIGH_SCORES_PER_MODE * sizeof(HighScoreEntry);
 
 // A half of ten records from (name, score) pairs, padded with empty records.
 Bytes half(std::initializer_list<std::pair<const char*, uint32_t>> entries)
 {
     Bytes bytes;
     for (auto [name, score] : entries)
-        bytes += record(name, score);
+        bytes += scoreRecord(name, score);
     return bytes + Bytes(TABLE / 2 - bytes.size(), '\0');
 }
 
@@ -55,9 +41,7 @@ protected:
         // Reachable by the player the permission cases run as.
         std::filesystem::permissions(folder, std::filesystem::perms(0755));
         std::filesystem::create_directory("scores");
-        snakeGame->setMode(MODE_NORMAL);
     }
-    static void store(const Bytes& bytes) { writeFile(HIGH_SCORE_FILE, bytes); }
     static Bytes stored() { return readFile(HIGH_SCORE_FILE); }
     static Tree snapshot()
     {
@@ -72,15 +56,14 @@ protected:
         }
         return tree;
     }
-    // A scores folder as a test set it up, made empty again, even where the folder was made read-only.
+    // An empty scores folder again, even where a set-up made it read-only.
     static void emptyScores()
     {
-        std::error_code ignored;
-        std::filesystem::permissions("scores", std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ignored);
+        std::error_code absent;
+        std::filesystem::permissions("scores", std::filesystem::perms::owner_all, std::filesystem::perm_options::add, absent);
         std::filesystem::remove_all("scores");
         std::filesystem::create_directory("scores");
     }
-    // Nothing but the high-score file is left in its folder.
     static bool aloneInItsFolder()
     {
         return std::distance(std::filesystem::directory_iterator("scores"), std::filesystem::directory_iterator()) == 1;
@@ -92,11 +75,10 @@ TEST_F(HighScoreFile, NewScoresGoBeforeTheFirstStrictlyLowerScoreOfTheFileAsItIs
     HighScoreTable table;
     // Another game saves after this one has read the file. Stored order is
     // kept as it is, and an entry without a name still holds its rank.
-    store(half({{"a", 900}, {"b", 500}, {"", 500}, {"d", 300}, {"e", 700}}) + half({{"h", 7}}));
+    writeFile(HIGH_SCORE_FILE, half({{"a", 900}, {"b", 500}, {"", 500}, {"d", 300}, {"e", 700}}) + half({{"h", 7}}));
     table.insert("new", 500);
     table.insert("big", 3000000000u);  // compared as unsigned
-    EXPECT_EQ(stored(), half({{"big", 3000000000u}, {"a", 900}, {"b", 500}, {"", 500}, {"new", 500}, {"d", 300},
-                              {"e", 700}}) +
+    EXPECT_EQ(stored(), half({{"big", 3000000000u}, {"a", 900}, {"b", 500}, {"", 500}, {"new", 500}, {"d", 300}, {"e", 700}}) +
                             half({{"h", 7}}));
     // The high-score screen shows the table as saved.
     EXPECT_EQ(Bytes(reinterpret_cast<const char*>(table.normalEntries()), TABLE), stored());
@@ -105,9 +87,9 @@ TEST_F(HighScoreFile, NewScoresGoBeforeTheFirstStrictlyLowerScoreOfTheFileAsItIs
 
 TEST_F(HighScoreFile, ScoresThatDoNotRankLeaveTheFileAloneAndANewFileIsMadeWhole)
 {
-    const Bytes full = half({{"a", 900}, {"b", 800}, {"c", 700}, {"d", 600}, {"e", 500}, {"f", 400}, {"g", 350},
-                             {"h", 320}, {"i", 300}, {"j", 200}});
-    store(full);
+    const Bytes full = half({{"a", 900}, {"b", 800}, {"c", 700}, {"d", 600}, {"e", 500}, {"f", 400}, {"g", 350}, {"h", 320},
+                             {"i", 300}, {"j", 200}});
+    writeFile(HIGH_SCORE_FILE, full);
     HighScoreTable table;
     std::filesystem::remove(HIGH_SCORE_FILE);
     table.insert("zero", 0);
@@ -116,7 +98,7 @@ TEST_F(HighScoreFile, ScoresThatDoNotRankLeaveTheFileAloneAndANewFileIsMadeWhole
     mode_t mask = umask(027);
     table.insert("k", 201);
     umask(mask);
-    EXPECT_EQ(stored(), full.substr(0, 9 * RECORD) + record("k", 201) + half({}));
+    EXPECT_EQ(stored(), full.substr(0, 9 * sizeof(HighScoreEntry)) + scoreRecord("k", 201) + half({}));
     EXPECT_EQ(std::filesystem::status(HIGH_SCORE_FILE).permissions(), std::filesystem::perms(0640));
     EXPECT_TRUE(aloneInItsFolder());
 }
@@ -130,8 +112,6 @@ const uid_t PLAYER = ADMIN == 0 ? 65534 : ADMIN;
 const gid_t PLAYER_GROUP = ADMIN == 0 ? 65534 : ADMIN_GROUP;
 const gid_t SHARED_GROUP = ADMIN == 0 ? 60 : ADMIN_GROUP;  // "games"
 
-const Bytes BEFORE = half({{"old", 1000}}) + half({{"h", 7}});
-
 void makeFolder(const char* path, uid_t owner, gid_t group, mode_t mode)
 {
     std::filesystem::create_directory(path);
@@ -140,12 +120,11 @@ void makeFolder(const char* path, uid_t owner, gid_t group, mode_t mode)
 
 void makeFile(const char* path, uid_t owner, gid_t group, mode_t mode)
 {
-    std::ofstream(path, std::ios::binary) << BEFORE;
+    std::ofstream(path, std::ios::binary) << half({{"old", 1000}}) + half({{"h", 7}});
     ASSERT_EQ(chown(path, owner, group) | chmod(path, mode), 0) << path;
 }
 
-// A game in a child process, with its stderr caught: it returns at once and
-// finish() waits for it.
+// A game in a child process, with its stderr caught: it returns at once and finish() waits for it.
 struct Game {
     pid_t pid;
     int errors;
@@ -153,22 +132,21 @@ struct Game {
 
 Game start(bool asPlayer, const std::function<int()>& play)
 {
-    int pipeEnds[2];
-    if (pipe(pipeEnds) != 0)
+    int ends[2];
+    if (pipe(ends) != 0)
         std::abort();
     pid_t pid = fork();
     if (pid == 0) {
         alarm(20);  // never outlive a parent that failed
-        dup2(pipeEnds[1], STDERR_FILENO);
-        close(pipeEnds[0]);
-        close(pipeEnds[1]);
+        dup2(ends[1], STDERR_FILENO);
+        close(ends[0]), close(ends[1]);
         gid_t groups[] = {SHARED_GROUP};
         if (asPlayer && ADMIN == 0 && (setgroups(1, groups) != 0 || setgid(PLAYER_GROUP) != 0 || setuid(PLAYER) != 0))
             _exit(99);
         _exit(play());
     }
-    close(pipeEnds[1]);
-    return {pid, pipeEnds[0]};
+    close(ends[1]);
+    return {pid, ends[0]};
 }
 
 // The game's exit status and what it wrote on stderr.
@@ -199,25 +177,18 @@ const SharedTable SHARED_TABLES[] = {
          makeFile("scores/notes", PLAYER, PLAYER_GROUP, 0644);
          makeFile("scores/HighScores.dat.tmp.k3Xq9Z", PLAYER, PLAYER_GROUP, 0600);
      },
-     {HIGH_SCORE_FILE},
-     "./scores/HighScores.dat.tmp.k3Xq9Z"},
+     {HIGH_SCORE_FILE}, "./scores/HighScores.dat.tmp.k3Xq9Z"},
     {"a file all can write in a folder the player cannot",
-     [] {
-         makeFile(HIGH_SCORE_FILE, ADMIN, ADMIN_GROUP, 0666);
-         makeFolder("scores", ADMIN, ADMIN_GROUP, 0555);
-     },
-     {HIGH_SCORE_FILE},
-     nullptr},
+     [] { makeFile(HIGH_SCORE_FILE, ADMIN, ADMIN_GROUP, 0666), makeFolder("scores", ADMIN, ADMIN_GROUP, 0555); },
+     {HIGH_SCORE_FILE}, nullptr},
     {"a symbolic link to a file kept elsewhere",
      [] {
          makeFolder("scores", PLAYER, PLAYER_GROUP, 0755);
          makeFolder("dotfiles", PLAYER, PLAYER_GROUP, 0755);
          makeFile("dotfiles/HighScores.dat", PLAYER, PLAYER_GROUP, 0644);
-         ASSERT_EQ(symlink("../dotfiles/HighScores.dat", HIGH_SCORE_FILE), 0);
-         ASSERT_EQ(lchown(HIGH_SCORE_FILE, PLAYER, PLAYER_GROUP), 0);
+         ASSERT_EQ(symlink("../dotfiles/HighScores.dat", HIGH_SCORE_FILE) | lchown(HIGH_SCORE_FILE, PLAYER, PLAYER_GROUP), 0);
      },
-     {"dotfiles/HighScores.dat"},
-     nullptr},
+     {"dotfiles/HighScores.dat"}, nullptr},
     {"a file with a second hard link",
      [] {
          makeFolder("scores", PLAYER, PLAYER_GROUP, 0755);
@@ -225,15 +196,10 @@ const SharedTable SHARED_TABLES[] = {
          std::ofstream(HIGH_SCORE_FILE, std::ios::app) << "bytes past the table";
          ASSERT_EQ(link(HIGH_SCORE_FILE, "backup.dat"), 0);
      },
-     {HIGH_SCORE_FILE, "backup.dat"},
-     nullptr},
+     {HIGH_SCORE_FILE, "backup.dat"}, nullptr},
     {"a file of the admin and a group the player shares, in a folder the group can write",
-     [] {
-         makeFolder("scores", ADMIN, SHARED_GROUP, 0775);
-         makeFile(HIGH_SCORE_FILE, ADMIN, SHARED_GROUP, 0664);
-     },
-     {HIGH_SCORE_FILE},
-     nullptr},
+     [] { makeFolder("scores", ADMIN, SHARED_GROUP, 0775), makeFile(HIGH_SCORE_FILE, ADMIN, SHARED_GROUP, 0664); },
+     {HIGH_SCORE_FILE}, nullptr},
 };
 
 TEST_F(HighScoreFile, TwoGamesSharingATableKeepEveryScoreAndEverythingTheFileWas)
@@ -245,8 +211,8 @@ TEST_F(HighScoreFile, TwoGamesSharingATableKeepEveryScoreAndEverythingTheFileWas
         Tree expected = snapshot();
         for (const char* name : shared.tables)
             std::get<Bytes>(expected[std::string("./") + name]) =
-                half({{"old", 1000}, {"b80", 80}, {"a70", 70}, {"b60", 60}, {"a50", 50}, {"b40", 40}, {"a30", 30},
-                      {"b20", 20}, {"a10", 10}}) +
+                half({{"old", 1000}, {"b80", 80}, {"a70", 70}, {"b60", 60}, {"a50", 50}, {"b40", 40}, {"a30", 30}, {"b20", 20},
+                      {"a10", 10}}) +
                 half({{"h", 7}});
         if (shared.leftover)
             expected.erase(shared.leftover);
@@ -266,8 +232,7 @@ TEST_F(HighScoreFile, TwoGamesSharingATableKeepEveryScoreAndEverythingTheFileWas
                     table.insert((player + std::to_string(score)).c_str(), score);
                 return 0;
             }));
-        close(go[0]);
-        close(go[1]);
+        close(go[0]), close(go[1]);
         for (Game game : games)
             EXPECT_EQ(finish(game), std::make_pair(0, Bytes()));
         EXPECT_EQ(snapshot(), expected);
@@ -279,7 +244,7 @@ struct UnsavedTable {
     const char* setUp;
     void (*prepare)();
     bool asPlayer;
-    rlim_t fileSizeLimit;
+    rlim_t fileSizeLimit;  // below 560 bytes it stands in for a disk that fills up
     const char* reason;
 };
 
@@ -287,15 +252,11 @@ const UnsavedTable UNSAVED_TABLES[] = {
     {"no scores folder", [] { std::filesystem::remove("scores"); }, true, RLIM_INFINITY, "No such file or directory"},
     {"no file, in a folder the player cannot write", [] { makeFolder("scores", ADMIN, ADMIN_GROUP, 0555); }, true,
      RLIM_INFINITY, "Permission denied"},
-    {"a read-only file, even for root", [] { makeFile(HIGH_SCORE_FILE, ADMIN, ADMIN_GROUP, 0444); }, false,
-     RLIM_INFINITY, "Permission denied"},
-    // A file-size limit below 560 bytes stands in for a disk that fills up.
+    {"a read-only file, even for root", [] { makeFile(HIGH_SCORE_FILE, ADMIN, ADMIN_GROUP, 0444); }, false, RLIM_INFINITY,
+     "Permission denied"},
     {"a write that fails halfway",
-     [] {
-         makeFolder("scores", PLAYER, PLAYER_GROUP, 0755);
-         makeFile(HIGH_SCORE_FILE, PLAYER, PLAYER_GROUP, 0644);
-     },
-     true, 100, "File too large"},
+     [] { makeFolder("scores", PLAYER, PLAYER_GROUP, 0755), makeFile(HIGH_SCORE_FILE, PLAYER, PLAYER_GROUP, 0644); }, true,
+     100, "File too large"},
 };
 
 TEST_F(HighScoreFile, AFailedSaveIsReportedInOneLineLeavesEveryFileAsItWasAndKeepsTheScoreInMemory)
@@ -325,27 +286,23 @@ Bytes tableAfter(uint32_t top)
 {
     Bytes bytes;
     for (uint32_t k = 0; k < HIGH_SCORES_PER_MODE; ++k)
-        bytes += top > k ? record(("p" + std::to_string(top - k)).c_str(), top - k) : Bytes(RECORD, '\0');
+        bytes += top > k ? scoreRecord("p" + std::to_string(top - k), top - k) : Bytes(sizeof(HighScoreEntry), '\0');
     return bytes + Bytes(TABLE / 2, '\0');
 }
 
 TEST_F(HighScoreFile, KillingTheProgramDuringSavesNeverLeavesAPartialFile)
 {
     std::mt19937 random(12345);
-    // Enough kills and enough saves to matter, however busy the machine is, within a bound.
-    constexpr int KILLS = 100;
-    constexpr uint32_t SAVES = 30;
     // A second hard link makes the game write in place rather than rename.
     for (bool inPlace : {false, true}) {
         SCOPED_TRACE(inPlace ? "in place" : "by rename");
-        if (inPlace) {
-            store(tableAfter(0));
-            ASSERT_EQ(link(HIGH_SCORE_FILE, "second-name"), 0);
-        }
+        if (inPlace)
+            writeFile(HIGH_SCORE_FILE, tableAfter(0)), std::filesystem::create_hard_link(HIGH_SCORE_FILE, "second-name");
+        // Enough kills and enough saves to matter, however busy the machine is, within a bound.
         auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
         uint32_t top = 0;
         int kills = 0;
-        for (; (kills < KILLS || top < SAVES) && std::chrono::steady_clock::now() < deadline; ++kills) {
+        for (; (kills < 60 || top < 30) && std::chrono::steady_clock::now() < deadline; ++kills) {
             Game game = start(false, [] {
                 for (;;) {
                     HighScoreTable table;
@@ -357,35 +314,20 @@ TEST_F(HighScoreFile, KillingTheProgramDuringSavesNeverLeavesAPartialFile)
             usleep(std::uniform_int_distribution<useconds_t>(200, 5000)(random));
             kill(game.pid, SIGKILL);
             finish(game);
-
             if (!std::filesystem::exists(HIGH_SCORE_FILE))
                 continue;  // killed before the first save
             Bytes bytes = stored();
-            ASSERT_EQ(bytes.size(), TABLE) << "after kill " << kills;
-            uint32_t now;
-            std::memcpy(&now, bytes.data() + 24, 4);
+            uint32_t now = 0;
+            std::memcpy(&now, bytes.data() + 24, std::min<size_t>(4, bytes.size()));
             ASSERT_EQ(bytes, tableAfter(now)) << "after kill " << kills;
             ASSERT_GE(now, top);
             top = now;
         }
-        EXPECT_GE(kills, KILLS);
-        EXPECT_GE(top, SAVES) << "the children saved too rarely to test anything";
+        EXPECT_GE(top, 30u) << "the children saved too rarely to test anything";
         // The next game clears away the temporary files the killed ones left.
         HighScoreTable().insert("last", top + 1);
         EXPECT_TRUE(aloneInItsFolder());
         EXPECT_EQ(std::filesystem::hard_link_count(HIGH_SCORE_FILE), inPlace ? 2u : 1u);
-    }
-}
-
-TEST_F(HighScoreFile, OnTheScreenTheSideArrowsToggleTheListAndEveryOtherKeyReturnsToTheMenu)
-{
-    for (int special : {GLUT_KEY_RIGHT, GLUT_KEY_LEFT, GLUT_KEY_UP, GLUT_KEY_DOWN, GLUT_KEY_F1, -1}) {
-        snakeGame->setMode(MODE_NORMAL);
-        appState->setScreen(SCREEN_HIGH_SCORES);
-        menuScreens->onHighScoresKey('0', special, 0, 0);
-        const bool arrow = special == GLUT_KEY_RIGHT || special == GLUT_KEY_LEFT;
-        EXPECT_EQ(snakeGame->getMode(), arrow ? MODE_HARD : MODE_NORMAL) << special;
-        EXPECT_EQ(appState->getScreen(), arrow ? SCREEN_HIGH_SCORES : SCREEN_MAIN_MENU) << special;
     }
 }
 
