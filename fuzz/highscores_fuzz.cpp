@@ -2,13 +2,12 @@
 // exactly the whole records of those bytes, and draws both lists.
 #include <unistd.h>
 
-#include <algorithm>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <string>
+#include <fstream>
+#include <string_view>
 
 #include "game/SnakeGame.h"
 #include "highscores/HighScoreTable.h"
@@ -17,48 +16,16 @@
 #include "shell/AppState.h"
 #include "support/Recorder.h"
 
-namespace {
-
-constexpr std::size_t RECORD = sizeof(HighScoreEntry);
-constexpr int ENTRIES = 2 * HIGH_SCORES_PER_MODE;
-
-std::string folder;
-
-void removeFolder() { std::filesystem::remove_all(folder); }
-
-void check(bool condition)
-{
-    if (!condition)
-        __builtin_trap();
-}
-
-void checkEntry(const HighScoreEntry& entry, const uint8_t* stored)
-{
-    check(std::memchr(entry.name, 0, HIGH_SCORE_NAME_SIZE) != nullptr);
-    if (!stored) {
-        check(entry.name[0] == '\0' && entry.score == 0);
-        return;
-    }
-    std::size_t length = strnlen(reinterpret_cast<const char*>(stored), HIGH_SCORE_NAME_SIZE - 1);
-    check(std::strlen(entry.name) == length && std::memcmp(entry.name, stored, length) == 0);
-    uint32_t score = stored[24] | stored[25] << 8 | stored[26] << 16 | uint32_t(stored[27]) << 24;
-    check(entry.score == score);
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    char pattern[] = "/tmp/highscores-fuzz-XXXXXX";
-    if (!mkdtemp(pattern))
+    static char folder[] = "/tmp/highscores-fuzz-XXXXXX";
+    if (!mkdtemp(folder))
         std::abort();
-    folder = pattern;
-    std::atexit(removeFolder);
+    std::atexit([] { std::filesystem::remove_all(folder); });
     std::filesystem::current_path(folder);
     std::filesystem::create_directory("scores");
     appState = new AppState(SCREEN_HIGH_SCORES);
-    appState->setWidth(1024);
-    appState->setHeight(768);
+    appState->setWidth(1024), appState->setHeight(768);
     menuScreens = new MenuScreens();
     snakeGame = new SnakeGame();
     return 0;
@@ -66,25 +33,23 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
 {
-    FILE* file = std::fopen(HIGH_SCORE_FILE, "wb");
-    if (!file)
-        std::abort();
-    std::fwrite(data, 1, size, file);
-    std::fclose(file);
-
+    std::ofstream(HIGH_SCORE_FILE, std::ios::binary).write(reinterpret_cast<const char*>(data), std::streamsize(size));
     HighScoreTable table;
-    std::size_t whole = std::min<std::size_t>(size / RECORD, ENTRIES);
-    for (int i = 0; i < ENTRIES; ++i) {
-        const HighScoreEntry& entry = i < HIGH_SCORES_PER_MODE ? table.normalEntries()[i]
-                                                               : table.hardEntries()[i - HIGH_SCORES_PER_MODE];
-        checkEntry(entry, std::size_t(i) < whole ? data + i * RECORD : nullptr);
+    // Entry i is record i where the file holds it whole, else empty; a stored name
+    // keeps at most 23 characters, up to its first zero byte.
+    constexpr std::size_t RECORD = sizeof(HighScoreEntry), HALF = HIGH_SCORES_PER_MODE;
+    for (std::size_t i = 0; i < 2 * HALF; ++i) {
+        const HighScoreEntry& entry = (i < HALF ? table.normalEntries() : table.hardEntries())[i % HALF];
+        const uint8_t* stored = (i + 1) * RECORD <= size ? data + i * RECORD : nullptr;
+        std::string_view name = stored ? std::string_view(reinterpret_cast<const char*>(stored), HIGH_SCORE_NAME_SIZE - 1) : "";
+        uint32_t score = stored ? stored[24] | stored[25] << 8 | stored[26] << 16 | uint32_t(stored[27]) << 24 : 0;
+        if (std::string_view(entry.name, strnlen(entry.name, HIGH_SCORE_NAME_SIZE)) != name.substr(0, name.find('\0')) ||
+            entry.score != score)
+            __builtin_trap();
     }
-
     highScoreTable = &table;
-    for (int32_t mode : {MODE_NORMAL, MODE_HARD}) {
-        snakeGame->setMode(mode);
-        menuScreens->drawHighScores();
-    }
+    for (int32_t mode : {MODE_NORMAL, MODE_HARD})
+        snakeGame->setMode(mode), menuScreens->drawHighScores();
     highScoreTable = nullptr;
     record::reset();
     return 0;
