@@ -42,7 +42,6 @@ protected:
         std::filesystem::permissions(folder, std::filesystem::perms(0755));
         std::filesystem::create_directory("scores");
     }
-    static Bytes stored() { return readFile(HIGH_SCORE_FILE); }
     static Tree snapshot()
     {
         Tree tree;
@@ -78,57 +77,46 @@ TEST_F(HighScoreFile, NewScoresGoBeforeTheFirstStrictlyLowerScoreOfTheFileAsItIs
     writeFile(HIGH_SCORE_FILE, half({{"a", 900}, {"b", 500}, {"", 500}, {"d", 300}, {"e", 700}}) + half({{"h", 7}}));
     table.insert("new", 500);
     table.insert("big", 3000000000u);  // compared as unsigned
-    EXPECT_EQ(stored(), half({{"big", 3000000000u}, {"a", 900}, {"b", 500}, {"", 500}, {"new", 500}, {"d", 300}, {"e", 700}}) +
-                            half({{"h", 7}}));
+    EXPECT_EQ(readFile(HIGH_SCORE_FILE),
+              half({{"big", 3000000000u}, {"a", 900}, {"b", 500}, {"", 500}, {"new", 500}, {"d", 300}, {"e", 700}}) + half({{"h", 7}}));
     // The high-score screen shows the table as saved.
-    EXPECT_EQ(Bytes(reinterpret_cast<const char*>(table.normalEntries()), TABLE), stored());
+    EXPECT_EQ(Bytes(reinterpret_cast<const char*>(table.normalEntries()), TABLE), readFile(HIGH_SCORE_FILE));
     EXPECT_TRUE(aloneInItsFolder());
-}
 
-TEST_F(HighScoreFile, ScoresThatDoNotRankLeaveTheFileAloneAndANewFileIsMadeWhole)
-{
-    const Bytes full = half({{"a", 900}, {"b", 800}, {"c", 700}, {"d", 600}, {"e", 500}, {"f", 400}, {"g", 350}, {"h", 320},
-                             {"i", 300}, {"j", 200}});
-    writeFile(HIGH_SCORE_FILE, full);
-    HighScoreTable table;
+    // Scores that do not rank leave no file; a new file is made whole, with mode 0666 less the umask.
+    const Bytes ten = half({{"a", 900}, {"b", 800}, {"c", 700}, {"d", 600}, {"e", 500}, {"f", 400}, {"g", 350}, {"h", 320},
+                            {"i", 300}, {"j", 200}});
+    writeFile(HIGH_SCORE_FILE, ten);
+    HighScoreTable full;
     std::filesystem::remove(HIGH_SCORE_FILE);
-    table.insert("zero", 0);
-    table.insert("tie", 200);
+    full.insert("zero", 0), full.insert("tie", 200);
     EXPECT_FALSE(std::filesystem::exists(HIGH_SCORE_FILE));
     mode_t mask = umask(027);
-    table.insert("k", 201);
+    full.insert("k", 201);
     umask(mask);
-    EXPECT_EQ(stored(), full.substr(0, 9 * sizeof(HighScoreEntry)) + scoreRecord("k", 201) + half({}));
+    EXPECT_EQ(readFile(HIGH_SCORE_FILE), ten.substr(0, 9 * sizeof(HighScoreEntry)) + scoreRecord("k", 201) + half({}));
     EXPECT_EQ(std::filesystem::status(HIGH_SCORE_FILE).permissions(), std::filesystem::perms(0640));
-    EXPECT_TRUE(aloneInItsFolder());
 }
 
 // Who plays in the set-ups below: nobody when the tests run as root, for whom
 // permission bits would not bind, a member of the shared group; otherwise the
 // current user. ADMIN is who set the folder up.
-const uid_t ADMIN = geteuid();
-const gid_t ADMIN_GROUP = getegid();
-const uid_t PLAYER = ADMIN == 0 ? 65534 : ADMIN;
-const gid_t PLAYER_GROUP = ADMIN == 0 ? 65534 : ADMIN_GROUP;
+const uid_t ADMIN = geteuid(), PLAYER = ADMIN == 0 ? 65534 : ADMIN;
+const gid_t ADMIN_GROUP = getegid(), PLAYER_GROUP = ADMIN == 0 ? 65534 : ADMIN_GROUP;
 const gid_t SHARED_GROUP = ADMIN == 0 ? 60 : ADMIN_GROUP;  // "games"
 
-void makeFolder(const char* path, uid_t owner, gid_t group, mode_t mode)
+// A folder (or a file holding a table) with this owner and mode.
+void make(bool isFolder, const char* path, uid_t owner, gid_t group, mode_t mode)
 {
-    std::filesystem::create_directory(path);
-    ASSERT_EQ(chown(path, owner, group) | chmod(path, mode), 0) << path;
-}
-
-void makeFile(const char* path, uid_t owner, gid_t group, mode_t mode)
-{
-    std::ofstream(path, std::ios::binary) << half({{"old", 1000}}) + half({{"h", 7}});
+    if (isFolder)
+        std::filesystem::create_directory(path);
+    else
+        std::ofstream(path, std::ios::binary) << half({{"old", 1000}}) + half({{"h", 7}});
     ASSERT_EQ(chown(path, owner, group) | chmod(path, mode), 0) << path;
 }
 
 // A game in a child process, with its stderr caught: it returns at once and finish() waits for it.
-struct Game {
-    pid_t pid;
-    int errors;
-};
+using Game = std::pair<pid_t, int>;
 
 Game start(bool asPlayer, const std::function<int()>& play)
 {
@@ -154,11 +142,11 @@ std::pair<int, Bytes> finish(Game game)
 {
     Bytes errors;
     char buffer[256];
-    for (ssize_t n; (n = read(game.errors, buffer, sizeof buffer)) > 0;)
+    for (ssize_t n; (n = read(game.second, buffer, sizeof buffer)) > 0;)
         errors.append(buffer, static_cast<std::size_t>(n));
-    close(game.errors);
+    close(game.second);
     int status = 0;
-    waitpid(game.pid, &status, 0);
+    waitpid(game.first, &status, 0);
     return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), errors};
 }
 
@@ -172,33 +160,30 @@ struct SharedTable {
 const SharedTable SHARED_TABLES[] = {
     {"the player's own file in a folder the player can write",
      [] {
-         makeFolder("scores", PLAYER, PLAYER_GROUP, 0755);
-         makeFile(HIGH_SCORE_FILE, PLAYER, PLAYER_GROUP, 0640);
-         makeFile("scores/notes", PLAYER, PLAYER_GROUP, 0644);
-         makeFile("scores/HighScores.dat.tmp.k3Xq9Z", PLAYER, PLAYER_GROUP, 0600);
+         make(true, "scores", PLAYER, PLAYER_GROUP, 0755), make(false, HIGH_SCORE_FILE, PLAYER, PLAYER_GROUP, 0640);
+         make(false, "scores/notes", PLAYER, PLAYER_GROUP, 0644);
+         make(false, "scores/HighScores.dat.tmp.k3Xq9Z", PLAYER, PLAYER_GROUP, 0600);
      },
      {HIGH_SCORE_FILE}, "./scores/HighScores.dat.tmp.k3Xq9Z"},
     {"a file all can write in a folder the player cannot",
-     [] { makeFile(HIGH_SCORE_FILE, ADMIN, ADMIN_GROUP, 0666), makeFolder("scores", ADMIN, ADMIN_GROUP, 0555); },
+     [] { make(false, HIGH_SCORE_FILE, ADMIN, ADMIN_GROUP, 0666), make(true, "scores", ADMIN, ADMIN_GROUP, 0555); },
      {HIGH_SCORE_FILE}, nullptr},
     {"a symbolic link to a file kept elsewhere",
      [] {
-         makeFolder("scores", PLAYER, PLAYER_GROUP, 0755);
-         makeFolder("dotfiles", PLAYER, PLAYER_GROUP, 0755);
-         makeFile("dotfiles/HighScores.dat", PLAYER, PLAYER_GROUP, 0644);
+         make(true, "scores", PLAYER, PLAYER_GROUP, 0755), make(true, "dotfiles", PLAYER, PLAYER_GROUP, 0755);
+         make(false, "dotfiles/HighScores.dat", PLAYER, PLAYER_GROUP, 0644);
          ASSERT_EQ(symlink("../dotfiles/HighScores.dat", HIGH_SCORE_FILE) | lchown(HIGH_SCORE_FILE, PLAYER, PLAYER_GROUP), 0);
      },
      {"dotfiles/HighScores.dat"}, nullptr},
     {"a file with a second hard link",
      [] {
-         makeFolder("scores", PLAYER, PLAYER_GROUP, 0755);
-         makeFile(HIGH_SCORE_FILE, PLAYER, PLAYER_GROUP, 0644);
+         make(true, "scores", PLAYER, PLAYER_GROUP, 0755), make(false, HIGH_SCORE_FILE, PLAYER, PLAYER_GROUP, 0644);
          std::ofstream(HIGH_SCORE_FILE, std::ios::app) << "bytes past the table";
          ASSERT_EQ(link(HIGH_SCORE_FILE, "backup.dat"), 0);
      },
      {HIGH_SCORE_FILE, "backup.dat"}, nullptr},
     {"a file of the admin and a group the player shares, in a folder the group can write",
-     [] { makeFolder("scores", ADMIN, SHARED_GROUP, 0775), makeFile(HIGH_SCORE_FILE, ADMIN, SHARED_GROUP, 0664); },
+     [] { make(true, "scores", ADMIN, SHARED_GROUP, 0775), make(false, HIGH_SCORE_FILE, ADMIN, SHARED_GROUP, 0664); },
      {HIGH_SCORE_FILE}, nullptr},
 };
 
@@ -210,13 +195,10 @@ TEST_F(HighScoreFile, TwoGamesSharingATableKeepEveryScoreAndEverythingTheFileWas
         shared.prepare();
         Tree expected = snapshot();
         for (const char* name : shared.tables)
-            std::get<Bytes>(expected[std::string("./") + name]) =
-                half({{"old", 1000}, {"b80", 80}, {"a70", 70}, {"b60", 60}, {"a50", 50}, {"b40", 40}, {"a30", 30}, {"b20", 20},
-                      {"a10", 10}}) +
-                half({{"h", 7}});
+            std::get<Bytes>(expected[std::string("./") + name]) = half({{"old", 1000}, {"b80", 80}, {"a70", 70}, {"b60", 60},
+                {"a50", 50}, {"b40", 40}, {"a30", 30}, {"b20", 20}, {"a10", 10}}) + half({{"h", 7}});
         if (shared.leftover)
             expected.erase(shared.leftover);
-
         // Both games read the table before either files a score, then they file at once.
         int go[2];
         ASSERT_EQ(pipe(go), 0);
@@ -224,9 +206,8 @@ TEST_F(HighScoreFile, TwoGamesSharingATableKeepEveryScoreAndEverythingTheFileWas
         for (char player : {'a', 'b'})
             games.push_back(start(true, [&, player] {
                 HighScoreTable table;
-                close(go[1]);
                 char byte;
-                if (read(go[0], &byte, 1) != 0)
+                if (close(go[1]) != 0 || read(go[0], &byte, 1) != 0)
                     return 1;
                 for (uint32_t score = player == 'a' ? 10 : 20; score <= 80; score += 20)
                     table.insert((player + std::to_string(score)).c_str(), score);
@@ -250,12 +231,12 @@ struct UnsavedTable {
 
 const UnsavedTable UNSAVED_TABLES[] = {
     {"no scores folder", [] { std::filesystem::remove("scores"); }, true, RLIM_INFINITY, "No such file or directory"},
-    {"no file, in a folder the player cannot write", [] { makeFolder("scores", ADMIN, ADMIN_GROUP, 0555); }, true,
+    {"no file, in a folder the player cannot write", [] { make(true, "scores", ADMIN, ADMIN_GROUP, 0555); }, true,
      RLIM_INFINITY, "Permission denied"},
-    {"a read-only file, even for root", [] { makeFile(HIGH_SCORE_FILE, ADMIN, ADMIN_GROUP, 0444); }, false, RLIM_INFINITY,
+    {"a read-only file, even for root", [] { make(false, HIGH_SCORE_FILE, ADMIN, ADMIN_GROUP, 0444); }, false, RLIM_INFINITY,
      "Permission denied"},
     {"a write that fails halfway",
-     [] { makeFolder("scores", PLAYER, PLAYER_GROUP, 0755), makeFile(HIGH_SCORE_FILE, PLAYER, PLAYER_GROUP, 0644); }, true,
+     [] { make(true, "scores", PLAYER, PLAYER_GROUP, 0755), make(false, HIGH_SCORE_FILE, PLAYER, PLAYER_GROUP, 0644); }, true,
      100, "File too large"},
 };
 
@@ -298,11 +279,10 @@ TEST_F(HighScoreFile, KillingTheProgramDuringSavesNeverLeavesAPartialFile)
         SCOPED_TRACE(inPlace ? "in place" : "by rename");
         if (inPlace)
             writeFile(HIGH_SCORE_FILE, tableAfter(0)), std::filesystem::create_hard_link(HIGH_SCORE_FILE, "second-name");
-        // Enough kills and enough saves to matter, however busy the machine is, within a bound.
+        // Enough kills and saves to matter, however busy the machine is, within a bound.
         auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
         uint32_t top = 0;
-        int kills = 0;
-        for (; (kills < 60 || top < 30) && std::chrono::steady_clock::now() < deadline; ++kills) {
+        for (int kills = 0; (kills < 60 || top < 30) && std::chrono::steady_clock::now() < deadline; ++kills) {
             Game game = start(false, [] {
                 for (;;) {
                     HighScoreTable table;
@@ -312,13 +292,13 @@ TEST_F(HighScoreFile, KillingTheProgramDuringSavesNeverLeavesAPartialFile)
                 return 0;
             });
             usleep(std::uniform_int_distribution<useconds_t>(200, 5000)(random));
-            kill(game.pid, SIGKILL);
+            kill(game.first, SIGKILL);
             finish(game);
             if (!std::filesystem::exists(HIGH_SCORE_FILE))
                 continue;  // killed before the first save
-            Bytes bytes = stored();
-            uint32_t now = 0;
-            std::memcpy(&now, bytes.data() + 24, std::min<size_t>(4, bytes.size()));
+            Bytes bytes = readFile(HIGH_SCORE_FILE);
+            ASSERT_EQ(bytes.size(), TABLE) << "after kill " << kills;
+            uint32_t now = uint8_t(bytes[24]) | uint8_t(bytes[25]) << 8;
             ASSERT_EQ(bytes, tableAfter(now)) << "after kill " << kills;
             ASSERT_GE(now, top);
             top = now;
