@@ -150,14 +150,19 @@ std::pair<int, Bytes> finish(Game game)
     return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), errors};
 }
 
-struct SharedTable {
+// A folder set-up, the names that must show the new table after two games
+// filed into it, and a temporary file a crashed game left; or why saving fails.
+struct FolderSetUp {
     const char* setUp;
     void (*prepare)();
-    std::vector<const char*> tables;  // the names that must show the new table
-    const char* leftover;             // a temporary file a crashed game left, or null
+    std::vector<const char*> tables;
+    const char* leftover = nullptr;
+    const char* reason = nullptr;
+    bool asPlayer = true;
+    rlim_t fileSizeLimit = RLIM_INFINITY;  // below 560 bytes it stands in for a disk that fills up
 };
 
-const SharedTable SHARED_TABLES[] = {
+const FolderSetUp SET_UPS[] = {
     {"the player's own file in a folder the player can write",
      [] {
          make(true, "scores", PLAYER, PLAYER_GROUP, 0755), make(false, HIGH_SCORE_FILE, PLAYER, PLAYER_GROUP, 0640);
@@ -167,97 +172,70 @@ const SharedTable SHARED_TABLES[] = {
      {HIGH_SCORE_FILE}, "./scores/HighScores.dat.tmp.k3Xq9Z"},
     {"a file all can write in a folder the player cannot",
      [] { make(false, HIGH_SCORE_FILE, ADMIN, ADMIN_GROUP, 0666), make(true, "scores", ADMIN, ADMIN_GROUP, 0555); },
-     {HIGH_SCORE_FILE}, nullptr},
+     {HIGH_SCORE_FILE}},
     {"a symbolic link to a file kept elsewhere",
      [] {
          make(true, "scores", PLAYER, PLAYER_GROUP, 0755), make(true, "dotfiles", PLAYER, PLAYER_GROUP, 0755);
          make(false, "dotfiles/HighScores.dat", PLAYER, PLAYER_GROUP, 0644);
          ASSERT_EQ(symlink("../dotfiles/HighScores.dat", HIGH_SCORE_FILE) | lchown(HIGH_SCORE_FILE, PLAYER, PLAYER_GROUP), 0);
      },
-     {"dotfiles/HighScores.dat"}, nullptr},
+     {"dotfiles/HighScores.dat"}},
     {"a file with a second hard link",
      [] {
          make(true, "scores", PLAYER, PLAYER_GROUP, 0755), make(false, HIGH_SCORE_FILE, PLAYER, PLAYER_GROUP, 0644);
          std::ofstream(HIGH_SCORE_FILE, std::ios::app) << "bytes past the table";
          ASSERT_EQ(link(HIGH_SCORE_FILE, "backup.dat"), 0);
      },
-     {HIGH_SCORE_FILE, "backup.dat"}, nullptr},
+     {HIGH_SCORE_FILE, "backup.dat"}},
     {"a file of the admin and a group the player shares, in a folder the group can write",
      [] { make(true, "scores", ADMIN, SHARED_GROUP, 0775), make(false, HIGH_SCORE_FILE, ADMIN, SHARED_GROUP, 0664); },
-     {HIGH_SCORE_FILE}, nullptr},
+     {HIGH_SCORE_FILE}},
+    {"no scores folder", [] { std::filesystem::remove("scores"); }, {}, nullptr, "No such file or directory"},
+    {"no file, in a folder the player cannot write", [] { make(true, "scores", ADMIN, ADMIN_GROUP, 0555); }, {}, nullptr,
+     "Permission denied"},
+    {"a read-only file, even for root", [] { make(false, HIGH_SCORE_FILE, ADMIN, ADMIN_GROUP, 0444); }, {}, nullptr,
+     "Permission denied", false},
+    {"a write that fails halfway",
+     [] { make(true, "scores", PLAYER, PLAYER_GROUP, 0755), make(false, HIGH_SCORE_FILE, PLAYER, PLAYER_GROUP, 0644); }, {},
+     nullptr, "File too large", true, 100},
 };
 
-TEST_F(HighScoreFile, TwoGamesSharingATableKeepEveryScoreAndEverythingTheFileWas)
+TEST_F(HighScoreFile, TwoGamesInEveryFolderSetUpKeepEveryScoreAndEverythingTheFileWasOrSayWhyNot)
 {
-    for (const SharedTable& shared : SHARED_TABLES) {
-        SCOPED_TRACE(shared.setUp);
+    for (const FolderSetUp& setUp : SET_UPS) {
+        SCOPED_TRACE(setUp.setUp);
         emptyScores();
-        shared.prepare();
+        setUp.prepare();
         Tree expected = snapshot();
-        for (const char* name : shared.tables)
+        for (const char* name : setUp.tables)
             std::get<Bytes>(expected[std::string("./") + name]) = half({{"old", 1000}, {"b80", 80}, {"a70", 70}, {"b60", 60},
                 {"a50", 50}, {"b40", 40}, {"a30", 30}, {"b20", 20}, {"a10", 10}}) + half({{"h", 7}});
-        if (shared.leftover)
-            expected.erase(shared.leftover);
-        // Both games read the table before either files a score, then they file at once.
+        if (setUp.leftover)
+            expected.erase(setUp.leftover);
+        // Both games read the table before either files a score, then they file at once;
+        // each keeps its own scores in memory, saved or not.
         int go[2];
         ASSERT_EQ(pipe(go), 0);
         std::vector<Game> games;
         for (char player : {'a', 'b'})
-            games.push_back(start(true, [&, player] {
+            games.push_back(start(setUp.asPlayer, [&, player] {
+                signal(SIGXFSZ, SIG_IGN);
+                rlimit limit{setUp.fileSizeLimit, setUp.fileSizeLimit};
                 HighScoreTable table;
                 char byte;
-                if (close(go[1]) != 0 || read(go[0], &byte, 1) != 0)
+                if (setrlimit(RLIMIT_FSIZE, &limit) != 0 || close(go[1]) != 0 || read(go[0], &byte, 1) != 0)
                     return 1;
                 for (uint32_t score = player == 'a' ? 10 : 20; score <= 80; score += 20)
                     table.insert((player + std::to_string(score)).c_str(), score);
-                return 0;
+                const HighScoreEntry* kept = table.normalEntries();
+                auto mine = [&](const HighScoreEntry& e) { return std::string(e.name) == (player == 'a' ? "a70" : "b80"); };
+                return std::any_of(kept, kept + HIGH_SCORES_PER_MODE, mine) ? 0 : 2;
             }));
         close(go[0]), close(go[1]);
+        Bytes line = setUp.reason ? Bytes("tarvik-snake: cannot save scores/HighScores.dat: ") + setUp.reason + "\n" : "";
         for (Game game : games)
-            EXPECT_EQ(finish(game), std::make_pair(0, Bytes()));
+            EXPECT_EQ(finish(game), std::make_pair(0, line + line + line + line));
         EXPECT_EQ(snapshot(), expected);
-    }
-    emptyScores();
-}
-
-struct UnsavedTable {
-    const char* setUp;
-    void (*prepare)();
-    bool asPlayer;
-    rlim_t fileSizeLimit;  // below 560 bytes it stands in for a disk that fills up
-    const char* reason;
-};
-
-const UnsavedTable UNSAVED_TABLES[] = {
-    {"no scores folder", [] { std::filesystem::remove("scores"); }, true, RLIM_INFINITY, "No such file or directory"},
-    {"no file, in a folder the player cannot write", [] { make(true, "scores", ADMIN, ADMIN_GROUP, 0555); }, true,
-     RLIM_INFINITY, "Permission denied"},
-    {"a read-only file, even for root", [] { make(false, HIGH_SCORE_FILE, ADMIN, ADMIN_GROUP, 0444); }, false, RLIM_INFINITY,
-     "Permission denied"},
-    {"a write that fails halfway",
-     [] { make(true, "scores", PLAYER, PLAYER_GROUP, 0755), make(false, HIGH_SCORE_FILE, PLAYER, PLAYER_GROUP, 0644); }, true,
-     100, "File too large"},
-};
-
-TEST_F(HighScoreFile, AFailedSaveIsReportedInOneLineLeavesEveryFileAsItWasAndKeepsTheScoreInMemory)
-{
-    for (const UnsavedTable& unsaved : UNSAVED_TABLES) {
-        SCOPED_TRACE(unsaved.setUp);
-        emptyScores();
-        unsaved.prepare();
-        Tree before = snapshot();
-        auto [status, errors] = finish(start(unsaved.asPlayer, [&] {
-            signal(SIGXFSZ, SIG_IGN);
-            rlimit limit{unsaved.fileSizeLimit, unsaved.fileSizeLimit};
-            setrlimit(RLIMIT_FSIZE, &limit);
-            HighScoreTable table;
-            table.insert("abc", 2000);
-            return std::strcmp(table.normalEntries()[0].name, "abc");
-        }));
-        EXPECT_EQ(status, 0);
-        EXPECT_EQ(errors, Bytes("tarvik-snake: cannot save scores/HighScores.dat: ") + unsaved.reason + "\n");
-        EXPECT_EQ(snapshot(), before);
     }
     emptyScores();
 }
