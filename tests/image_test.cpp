@@ -1,9 +1,9 @@
 // The BMP loader against an independent decoder at every depth, with
 // run-length streams, header layouts and every unusable file's one message.
 #include <gtest/gtest.h>
-#include <stdlib.h>
+#include <unistd.h>
 
-#include <climits>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -58,9 +58,7 @@ struct Bmp {
     }
 };
 
-struct ImageFree {
-    void operator()(RgbImage* image) const { free(image->data), free(image); }
-};
+struct ImageFree { void operator()(RgbImage* image) const { free(image->data), free(image); } };
 using Image = std::unique_ptr<RgbImage, ImageFree>;
 
 // A decoded picture in the loader's layout: width, height, then RGB from the bottom row up.
@@ -74,12 +72,11 @@ Pixels pixelsOf(const Image& image)
 Pixels decodedByStb(const Bytes& file)
 {
     int width = 0, height = 0, channels = 0;
-    stbi_uc* top = stbi_load_from_memory(file.data(), int(file.size()), &width, &height, &channels, 3);
-    EXPECT_NE(top, nullptr) << stbi_failure_reason();
-    Pixels result{width, height, {}};
-    for (int row = height - 1; top && row >= 0; --row)
-        std::get<Bytes>(result).insert(std::get<Bytes>(result).end(), top + row * width * 3, top + (row + 1) * width * 3);
-    stbi_image_free(top);
+    stbi_set_flip_vertically_on_load(1);
+    stbi_uc* rgb = stbi_load_from_memory(file.data(), int(file.size()), &width, &height, &channels, 3);
+    EXPECT_NE(rgb, nullptr) << stbi_failure_reason();
+    Pixels result{width, height, rgb ? Bytes(rgb, rgb + width * height * 3) : Bytes()};
+    stbi_image_free(rgb);
     return result;
 }
 
@@ -92,38 +89,28 @@ Bytes noise(size_t count, uint32_t seed)
     return bytes;
 }
 
-class ImageLoader : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        char pattern[] = "/tmp/tarvik-image-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        folder = pattern;
-    }
-    void TearDown() override { std::filesystem::remove_all(folder); }
+// Where each test writes its pictures: one file a process.
+const std::string PICTURE = ::testing::TempDir() + "tarvik-image-" + std::to_string(getpid()) + ".dat";
 
-    // Loads the bytes as a file; a picture that loads must show no message, one that fails exactly one.
-    Image load(const Bytes& file, const std::string& path = "")
-    {
-        std::string name = path.empty() ? folder + "/picture.dat" : path;
-        if (path.empty())
-            std::ofstream(name, std::ios::binary).write(reinterpret_cast<const char*>(file.data()), long(file.size()));
-        record::reset();
-        Image image(loadRgbImage(name.c_str()));
-        EXPECT_EQ(record::errorBoxes().size(), image ? 0u : 1u) << ::testing::PrintToString(record::errorBoxes());
-        return image;
-    }
-    void expectLoads(const Bytes& file, const Pixels& expected)
-    {
-        Image image = load(file);
-        ASSERT_NE(image, nullptr);
-        EXPECT_EQ(pixelsOf(image), expected);
-    }
+// Loads the bytes as a file, or the file at a path; a picture that loads must show no message, one that fails exactly one.
+Image load(const Bytes& file, const std::string& path = "")
+{
+    std::ofstream(PICTURE, std::ios::binary).write(reinterpret_cast<const char*>(file.data()), long(file.size()));
+    record::reset();
+    Image image(loadRgbImage((path.empty() ? PICTURE : path).c_str()));
+    EXPECT_EQ(record::errorBoxes().size(), image ? 0u : 1u) << ::testing::PrintToString(record::errorBoxes());
+    std::filesystem::remove(PICTURE);
+    return image;
+}
 
-    std::string folder;
-};
+void expectLoads(const Bytes& file, const Pixels& expected)
+{
+    Image image = load(file);
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(pixelsOf(image), expected);
+}
 
-TEST_F(ImageLoader, MatchesAnIndependentDecoderAtEveryDepth)
+TEST(ImageLoader, MatchesAnIndependentDecoderAtEveryDepth)
 {
     // Widths 1 to 5 give every kind of row padding; longer rows reach the loader's widest steps.
     for (uint16_t bits : {1, 4, 8, 16, 24, 32}) {
@@ -140,7 +127,7 @@ TEST_F(ImageLoader, MatchesAnIndependentDecoderAtEveryDepth)
     }
 }
 
-TEST_F(ImageLoader, PaintsRunLengthStreamsAndColoursOutsideTheTableBlack)
+TEST(ImageLoader, PaintsRunLengthStreamsAndColoursOutsideTheTableBlack)
 {
     const Bytes table = {0, 0, 0, 0, 10, 20, 30, 0, 40, 50, 60, 0, 70, 80, 90, 0};  // black and three colours
     // "a", "b", "c" and "k" (black) as the loader gives them.
@@ -170,7 +157,7 @@ TEST_F(ImageLoader, PaintsRunLengthStreamsAndColoursOutsideTheTableBlack)
     expectLoads(bmp.bytes(), {3, 1, {6, 5, 4, 0, 0, 0, 0, 0, 0}});
 }
 
-TEST_F(ImageLoader, FindsThePixelsWhereTheHeadersSay)
+TEST(ImageLoader, FindsThePixelsWhereTheHeadersSay)
 {
     // Without a file header the pixels follow the colour table: 2 entries after an info header...
     expectLoads(Bmp{.bitsPerPixel = 8, .colorsUsed = 2, .colorTable = {0, 0, 0, 0, 10, 20, 30, 0}, .pixels = {1, 9, 9, 9},
@@ -188,10 +175,10 @@ TEST_F(ImageLoader, FindsThePixelsWhereTheHeadersSay)
     expectLoads(Bmp{.width = 1, .height = 2, .pixels = {1, 2, 3, 0, 4, 5, 6}}.bytes(), {1, 2, {3, 2, 1, 6, 5, 4}});
 }
 
-TEST_F(ImageLoader, EachUnusableFileShowsItsOneMessage)
+TEST(ImageLoader, EachUnusableFileShowsItsOneMessage)
 {
     const std::string unknown = "Unknown DIB file format.", memory = "Out of memory.", conversion = "Image file conversion error.";
-    const std::string missing = folder + "/missing.dat", longPath = folder + "/" + std::string(300, 'x');
+    const std::string missing = PICTURE + ".missing", longPath = ::testing::TempDir() + std::string(300, 'x');
     Bmp ok{.width = 2, .height = 2, .pixels = Bytes(16, 7)};
     auto with = [&](auto change) {
         Bmp bmp = ok;
@@ -207,7 +194,7 @@ TEST_F(ImageLoader, EachUnusableFileShowsItsOneMessage)
     const std::tuple<Bytes, std::string, std::string> cases[] = {
         {{}, missing, "Failed to open DIB file " + missing + ".\n"},
         {{}, longPath, ("Failed to open DIB file " + longPath).substr(0, 255)},  // cut to the message box's size
-        {{}, "", "Failed to open DIB file " + folder + "/picture.dat.\n"},         // an empty file
+        {{}, "", "Failed to open DIB file " + PICTURE + ".\n"},         // an empty file
         {with([](Bmp& b) { b.headerSize = 108; }), "", unknown}, {with([](Bmp& b) { b.headerSize = 124; }), "", unknown},
         {{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 13, 'I', 'H', 'D', 'R', 0, 0, 0, 1}, "", unknown},
         {{'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0}, "", unknown},  // ends in the header size
