@@ -16,23 +16,18 @@
 #include "shell/AppState.h"
 #include "support/Recorder.h"
 
-extern "C" int LLVMFuzzerInitialize(int*, char***)
-{
-    static char folder[] = "/tmp/highscores-fuzz-XXXXXX";
-    if (!mkdtemp(folder))
-        std::abort();
-    std::atexit([] { std::filesystem::remove_all(folder); });
-    std::filesystem::current_path(folder);
-    std::filesystem::create_directory("scores");
-    appState = new AppState(SCREEN_HIGH_SCORES);
-    appState->setWidth(1024), appState->setHeight(768);
-    menuScreens = new MenuScreens();
-    snakeGame = new SnakeGame();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
 {
+    static char folder[] = "/tmp/highscores-fuzz-XXXXXX";
+    if (!appState) {
+        if (!mkdtemp(folder))
+            std::abort();
+        std::atexit([] { std::filesystem::remove_all(folder); });
+        std::filesystem::current_path(folder);
+        std::filesystem::create_directory("scores");
+        appState = new AppState(SCREEN_HIGH_SCORES), menuScreens = new MenuScreens(), snakeGame = new SnakeGame();
+        appState->setWidth(1024), appState->setHeight(768);
+    }
     std::ofstream(HIGH_SCORE_FILE, std::ios::binary).write(reinterpret_cast<const char*>(data), std::streamsize(size));
     HighScoreTable table;
     // Entry i is record i where the file holds it whole, else empty; a stored name

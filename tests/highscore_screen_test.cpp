@@ -14,7 +14,7 @@ using namespace std::string_literals;
 
 class HighScoreScreen : public ScratchFolder {};
 
-TEST_F(HighScoreScreen, ShowsEachHalfOfTheFileAsStoredAndLeavesTheFileAlone)
+TEST_F(HighScoreScreen, ShowsEachHalfOfTheFileAsStoredLeavesTheFileAloneAndTogglesWithTheSideArrows)
 {
     std::string file;
     for (auto [name, score] : {std::pair{"Ann"s, 900}, {""s, 800}, {"Bob"s, 100}, {"Cyd"s, 300}, {"ABCDEFGHIJKLMNOPQRSTUVWX"s, 250},
@@ -38,10 +38,6 @@ TEST_F(HighScoreScreen, ShowsEachHalfOfTheFileAsStoredAndLeavesTheFileAlone)
         EXPECT_EQ(readFile(HIGH_SCORE_FILE), file.substr(0, size));
     }
     expectGolden("high_score_screen", lists);
-}
-
-TEST_F(HighScoreScreen, TheSideArrowsToggleTheListAndEveryOtherKeyReturnsToTheMenu)
-{
     for (int special : {GLUT_KEY_RIGHT, GLUT_KEY_LEFT, GLUT_KEY_UP, GLUT_KEY_F1, -1}) {
         snakeGame->setMode(MODE_NORMAL);
         appState->setScreen(SCREEN_HIGH_SCORES);

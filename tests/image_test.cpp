@@ -147,7 +147,6 @@ TEST(ImageLoader, PaintsRunLengthStreamsAndColoursOutsideTheTableBlack)
     // Four bits: alternating nibbles in a run, then five literal nibbles in three bytes plus a pad byte.
     Bmp rle4{.width = 5, .height = 2, .bitsPerPixel = 4, .compression = 2, .colorsUsed = 4, .colorTable = table};
     rle4.pixels = {5, 0x12, 0, 0, 0, 5, 0x31, 0x23, 0x00, 0, 0, 1};
-    expectLoads(rle4.bytes(), {5, 2, picture("ababacabck")});
     rle4.fileHeader = false, expectLoads(rle4.bytes(), {5, 2, picture("ababacabck")});
     // Colours used keeps only its low 16 bits: 0x10002 is a table of two; the rest is black.
     Bmp bmp{.width = 3, .bitsPerPixel = 8, .colorsUsed = 0x10002, .colorTable = {1, 2, 3, 0, 4, 5, 6, 0}, .pixels = {1, 2, 255, 0},
@@ -165,10 +164,10 @@ TEST(ImageLoader, FindsThePixelsWhereTheHeadersSay)
     // ...and 256 entries of 3 bytes after a core header, whose sizes are unsigned.
     Bmp core{.headerSize = 12, .width = 40000, .bitsPerPixel = 8, .colorTable = noise(768, 7), .pixels = Bytes(40000, 5),
              .fileHeader = false};
-    Image wide = load(core.bytes());
-    ASSERT_NE(wide, nullptr);
-    EXPECT_EQ(wide->width, 40000);
-    EXPECT_EQ(std::get<Bytes>(pixelsOf(wide))[3 * 39999], core.colorTable[5 * 3 + 2]);
+    Bytes row;
+    for (int x = 0; x < 40000; ++x)
+        row.insert(row.end(), {core.colorTable[17], core.colorTable[16], core.colorTable[15]});
+    expectLoads(core.bytes(), {40000, 1, row});
     // With a file header its pixel offset is used as it is, past unused bytes.
     expectLoads(Bmp{.pixels = {255, 0, 0, 0}, .gap = 6}.bytes(), {1, 1, {0, 0, 255}});
     // The padding of the last row may be missing from the end of the file.
@@ -180,11 +179,7 @@ TEST(ImageLoader, EachUnusableFileShowsItsOneMessage)
     const std::string unknown = "Unknown DIB file format.", memory = "Out of memory.", conversion = "Image file conversion error.";
     const std::string missing = PICTURE + ".missing", longPath = ::testing::TempDir() + std::string(300, 'x');
     Bmp ok{.width = 2, .height = 2, .pixels = Bytes(16, 7)};
-    auto with = [&](auto change) {
-        Bmp bmp = ok;
-        change(bmp);
-        return bmp.bytes();
-    };
+    auto with = [&](auto change) { Bmp bmp = ok; return change(bmp), bmp.bytes(); };
     auto cut = [](Bytes file, size_t size) { return file.resize(size), file; };
     auto runLength = [](Bytes stream, int32_t height = 2, uint16_t bits = 8) {
         return Bmp{.width = 2, .height = height, .bitsPerPixel = bits, .compression = 1, .colorsUsed = 1,
