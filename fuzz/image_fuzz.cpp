@@ -1,6 +1,7 @@
 // Feeds arbitrary bytes to the BMP loader as a picture file. Besides what the
 // sanitizers catch, a call must show exactly one message when it fails and
 // none when it succeeds, and the picture it returns must hold all its pixels.
+#include <sys/mman.h>
 #include <unistd.h>
 
 #include <cstdint>
@@ -12,17 +13,10 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    // A file with no name in any folder, so that nothing stays behind however the fuzzer ends,
-    // rewritten in place: truncating it to nothing first makes ext4 flush it on every close.
-    static const int fd = [] {
-        char pattern[] = "/tmp/image-fuzz-XXXXXX";
-        int made = mkstemp(pattern);
-        if (made < 0 || unlink(pattern) != 0)
-            std::abort();
-        return made;
-    }();
+    // A file with no name in any folder, so that nothing stays behind however the fuzzer ends.
+    static const int fd = memfd_create("picture", 0);
     static const std::string path = "/proc/self/fd/" + std::to_string(fd);
-    if (pwrite(fd, data, size, 0) != ssize_t(size) || ftruncate(fd, off_t(size)) != 0)
+    if (fd < 0 || pwrite(fd, data, size, 0) != ssize_t(size) || ftruncate(fd, off_t(size)) != 0)
         std::abort();
 
     record::reset();

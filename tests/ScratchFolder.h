@@ -48,8 +48,7 @@ protected:
         return bytes.str();
     }
 
-    std::filesystem::path home;
-    std::filesystem::path folder;
+    std::filesystem::path home, folder;
 };
 
 // One stored high-score record: the name in 24 bytes, the score little-endian.

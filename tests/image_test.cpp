@@ -64,11 +64,6 @@ using Image = std::unique_ptr<RgbImage, ImageFree>;
 // A decoded picture in the loader's layout: width, height, then RGB from the bottom row up.
 using Pixels = std::tuple<int, int, Bytes>;
 
-Pixels pixelsOf(const Image& image)
-{
-    return {image->width, image->height, Bytes(image->data, image->data + image->width * image->height * 3)};
-}
-
 Pixels decodedByStb(const Bytes& file)
 {
     int width = 0, height = 0, channels = 0;
@@ -107,7 +102,7 @@ void expectLoads(const Bytes& file, const Pixels& expected)
 {
     Image image = load(file);
     ASSERT_NE(image, nullptr);
-    EXPECT_EQ(pixelsOf(image), expected);
+    EXPECT_EQ(Pixels(image->width, image->height, Bytes(image->data, image->data + image->width * image->height * 3)), expected);
 }
 
 TEST(ImageLoader, MatchesAnIndependentDecoderAtEveryDepth)
@@ -189,7 +184,7 @@ TEST(ImageLoader, EachUnusableFileShowsItsOneMessage)
     const std::tuple<Bytes, std::string, std::string> cases[] = {
         {{}, missing, "Failed to open DIB file " + missing + ".\n"},
         {{}, longPath, ("Failed to open DIB file " + longPath).substr(0, 255)},  // cut to the message box's size
-        {{}, "", "Failed to open DIB file " + PICTURE + ".\n"},         // an empty file
+        {{}, "", "Failed to open DIB file " + PICTURE + ".\n"},                 // an empty file
         {with([](Bmp& b) { b.headerSize = 108; }), "", unknown}, {with([](Bmp& b) { b.headerSize = 124; }), "", unknown},
         {{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 13, 'I', 'H', 'D', 'R', 0, 0, 0, 1}, "", unknown},
         {{'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0}, "", unknown},  // ends in the header size
@@ -197,16 +192,15 @@ TEST(ImageLoader, EachUnusableFileShowsItsOneMessage)
         {with([](Bmp& b) { b.width = 0; }), "", memory}, {with([](Bmp& b) { b.height = 0; }), "", memory},
         {with([](Bmp& b) { b.width = -2; }), "", memory}, {with([](Bmp& b) { b.height = INT32_MIN; }), "", memory},
         {with([](Bmp& b) { b.width = 20000, b.height = -5000; }), "", memory},  // 300 MB
-        {with([](Bmp& b) { b.width = INT32_MAX, b.height = INT32_MAX; }), "", memory},
-        {with([](Bmp& b) { b.bitsPerPixel = 2; }), "", conversion},
+        {with([](Bmp& b) { b.width = b.height = INT32_MAX; }), "", memory}, {with([](Bmp& b) { b.bitsPerPixel = 2; }), "", conversion},
         {with([](Bmp& b) { b.compression = 3; }), "", conversion}, {with([](Bmp& b) { b.compression = 4; }), "", conversion},
         {runLength({0, 1}, 2, 4), "", conversion}, {runLength({0, 1}, -2), "", conversion},
         {cut(ok.bytes(), ok.bytes().size() - 3), "", conversion},  // a pixel row ends early
         {with([](Bmp& b) { b.bitsPerPixel = 8, b.colorTable = Bytes(1020, 0), b.pixels = {}; }), "", conversion},
         {with([](Bmp& b) { b.gap = 100, b.pixels = {}; }), "", conversion},  // the file ends where its pixels begin
-        {runLength({2, 0, 0, 0}), "", conversion},     // no end-of-picture code
-        {runLength({0, 2, 1}), "", conversion},        // a delta cut short
-        {runLength({0, 4, 0, 0, 0}), "", conversion},  // an absolute run cut short
+        // Run-length streams without their end-of-picture code, with a delta or an absolute run cut short.
+        {runLength({2, 0, 0, 0}), "", conversion}, {runLength({0, 2, 1}), "", conversion},
+        {runLength({0, 4, 0, 0, 0}), "", conversion},
     };
     for (const auto& [file, path, message] : cases) {
         SCOPED_TRACE(message + " for a file of " + std::to_string(file.size()) + " bytes");
