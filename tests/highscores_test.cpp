@@ -286,9 +286,7 @@ TEST_F(HighScoreFile, KillingTheProgramDuringSavesNeverLeavesAPartialFile)
     }
 }
 
-class HighScoreScreen : public ScratchFolder {};
-
-TEST_F(HighScoreScreen, ShowsEachHalfOfTheFileAsStoredLeavesTheFileAloneAndTogglesWithTheSideArrows)
+TEST_F(HighScoreFile, ScreenShowsEachHalfOfTheFileAsStoredLeavesTheFileAloneAndTogglesWithTheSideArrows)
 {
     std::string file;
     for (auto [name, score] : {std::pair{"Ann"s, 900}, {""s, 800}, {"Bob"s, 100}, {"Cyd"s, 300}, {"ABCDEFGHIJKLMNOPQRSTUVWX"s, 250},
@@ -297,7 +295,6 @@ TEST_F(HighScoreScreen, ShowsEachHalfOfTheFileAsStoredLeavesTheFileAloneAndToggl
     for (uint32_t rank = 1; rank <= 10; ++rank)
         file += scoreRecord("Hard " + std::to_string(rank), 4000000000u / rank);
     file += std::string(40, '\xff');
-    std::filesystem::create_directory("scores");
     std::string lists;
     for (size_t size : {file.size(), size_t{280 + 27}, size_t{2 * 28 + 27}}) {
         writeFile(HIGH_SCORE_FILE, file.substr(0, size));
