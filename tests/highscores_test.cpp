@@ -71,32 +71,21 @@ protected:
     }
 };
 
-TEST_F(HighScoreFile, NewScoresGoBeforeTheFirstStrictlyLowerScoreOfTheFileAsItIsNow)
+TEST_F(HighScoreFile, ScoresThatDoNotRankMakeNoFileAndANewFileIsWholeWithTheModeOfTheUmaskAndShownAsSaved)
 {
-    HighScoreTable table;
-    // Another game saves after this one has read the file. Stored order is
-    // kept as it is, and an entry without a name still holds its rank.
-    writeFile(HIGH_SCORE_FILE, half({{"a", 900}, {"b", 500}, {"", 500}, {"d", 300}, {"e", 700}}) + half({{"h", 7}}));
-    table.insert("new", 500);
-    table.insert("big", 3000000000u);  // compared as unsigned
-    EXPECT_EQ(readFile(HIGH_SCORE_FILE),
-              half({{"big", 3000000000u}, {"a", 900}, {"b", 500}, {"", 500}, {"new", 500}, {"d", 300}, {"e", 700}}) + half({{"h", 7}}));
-    // The high-score screen shows the table as saved.
-    EXPECT_EQ(Bytes(reinterpret_cast<const char*>(table.normalEntries()), TABLE), readFile(HIGH_SCORE_FILE));
-
-    // Scores that do not rank leave no file; a new file is made whole, with mode 0666 less the umask.
     const Bytes ten = half({{"a", 900}, {"b", 800}, {"c", 700}, {"d", 600}, {"e", 500}, {"f", 400}, {"g", 350}, {"h", 320},
                             {"i", 300}, {"j", 200}});
     writeFile(HIGH_SCORE_FILE, ten);
-    HighScoreTable full;
+    HighScoreTable table;
     std::filesystem::remove(HIGH_SCORE_FILE);
-    full.insert("zero", 0), full.insert("tie", 200);
+    table.insert("zero", 0), table.insert("tie", 200);
     EXPECT_FALSE(std::filesystem::exists(HIGH_SCORE_FILE));
     mode_t mask = umask(027);
-    full.insert("k", 201);
+    table.insert("k", 201);
     umask(mask);
     EXPECT_EQ(readFile(HIGH_SCORE_FILE), ten.substr(0, 9 * sizeof(HighScoreEntry)) + scoreRecord("k", 201) + half({}));
     EXPECT_EQ(std::filesystem::status(HIGH_SCORE_FILE).permissions(), std::filesystem::perms(0640));
+    EXPECT_EQ(Bytes(reinterpret_cast<const char*>(table.normalEntries()), TABLE), readFile(HIGH_SCORE_FILE));
 }
 
 // Who plays in the set-ups below: nobody when the tests run as root, for whom
@@ -106,13 +95,14 @@ const uid_t ADMIN = geteuid(), PLAYER = ADMIN == 0 ? 65534 : ADMIN;
 const gid_t ADMIN_GROUP = getegid(), PLAYER_GROUP = ADMIN == 0 ? 65534 : ADMIN_GROUP;
 const gid_t SHARED_GROUP = ADMIN == 0 ? 60 : ADMIN_GROUP;  // "games"
 
-// A folder (or a file holding a table) with this owner and mode.
+// A folder (or a file holding a table) with this owner and mode. The table's order is kept as stored,
+// an entry without a name holds its rank and scores compare as unsigned.
 void make(bool isFolder, const char* path, uid_t owner, gid_t group, mode_t mode)
 {
     if (isFolder)
         std::filesystem::create_directory(path);
     else
-        std::ofstream(path, std::ios::binary) << half({{"old", 1000}}) + half({{"h", 7}});
+        std::ofstream(path, std::ios::binary) << half({{"big", 3000000000u}, {"", 50}, {"e", 700}}) + half({{"h", 7}});
     ASSERT_EQ(chown(path, owner, group) | chmod(path, mode), 0) << path;
 }
 
@@ -206,11 +196,11 @@ TEST_F(HighScoreFile, TwoGamesInEveryFolderSetUpKeepEveryScoreAndEverythingTheFi
         setUp.prepare();
         Tree expected = snapshot();
         for (const char* name : setUp.tables)
-            std::get<Bytes>(expected[std::string("./") + name]) = half({{"old", 1000}, {"b80", 80}, {"a70", 70}, {"b60", 60},
-                {"a50", 50}, {"b40", 40}, {"a30", 30}, {"b20", 20}, {"a10", 10}}) + half({{"h", 7}});
+            std::get<Bytes>(expected[std::string("./") + name]) = half({{"big", 3000000000u}, {"b80", 80}, {"a70", 70}, {"b60", 60},
+                {"", 50}, {"e", 700}, {"a50", 50}, {"b40", 40}, {"a30", 30}, {"b20", 20}}) + half({{"h", 7}});
         std::erase_if(expected, [](auto& path) { return path.first.find(".tmp.") != std::string::npos; });
-        // Both games read the table before either files a score, then they file at once;
-        // each keeps its own scores in memory, saved or not.
+        // Both games read the table before either files a score, then they file at once, each
+        // into the file as it is now; each keeps its own scores in memory, saved or not.
         int go[2];
         ASSERT_EQ(pipe(go), 0);
         std::vector<Game> games;
