@@ -1,9 +1,6 @@
-// Saving the high-score table in every folder set-up: the file keeps its
-// identity and owner, two games lose no score, a failed save says why. And the
-// screen as a stored file fills it: entries as stored (unsorted, an empty name
-// keeping its rank, a name without its zero byte, bytes after a name's zero
-// byte), a full Hard half, files too long or too short, of which only whole
-// records count; the side arrows toggle the list, any other key returns to the menu.
+// Saving the high-score table in every folder set-up: the file keeps its identity and owner, two
+// games lose no score, a failed save says why. And the screen as a stored file fills it (entries
+// as stored, whole records only) and its keys.
 #include <GL/freeglut.h>
 #include <grp.h>
 #include <signal.h>
@@ -15,7 +12,6 @@
 #include <algorithm>
 #include <functional>
 #include <map>
-#include <random>
 #include <tuple>
 #include <vector>
 
@@ -156,7 +152,6 @@ const FolderSetUp SET_UPS[] = {
     {"the player's own file in a folder the player can write",
      [] {
          make(true, "scores", PLAYER, PLAYER_GROUP, 0755), make(false, HIGH_SCORE_FILE, PLAYER, PLAYER_GROUP, 0640);
-         make(false, "scores/notes", PLAYER, PLAYER_GROUP, 0644);
          make(false, "scores/HighScores.dat.tmp.k3Xq9Z", PLAYER, PLAYER_GROUP, 0600);
      },
      {HIGH_SCORE_FILE}},
@@ -238,7 +233,6 @@ Bytes tableAfter(uint32_t top)
 
 TEST_F(HighScoreFile, KillingTheProgramDuringSavesNeverLeavesAPartialFile)
 {
-    std::mt19937 random(12345);
     // A second hard link makes the game write in place rather than rename.
     for (bool inPlace : {false, true}) {
         SCOPED_TRACE(inPlace ? "in place" : "by rename");
@@ -256,7 +250,7 @@ TEST_F(HighScoreFile, KillingTheProgramDuringSavesNeverLeavesAPartialFile)
                 }
                 return 0;
             });
-            usleep(std::uniform_int_distribution<useconds_t>(200, 5000)(random));
+            usleep(200 + useconds_t(kills) * 397 % 4800);
             kill(game.first, SIGKILL);
             finish(game);
             if (!std::filesystem::exists(HIGH_SCORE_FILE))
@@ -278,6 +272,7 @@ TEST_F(HighScoreFile, KillingTheProgramDuringSavesNeverLeavesAPartialFile)
 
 TEST_F(HighScoreFile, ScreenShowsEachHalfOfTheFileAsStoredLeavesTheFileAloneAndTogglesWithTheSideArrows)
 {
+    // Unsorted, an empty name keeping its rank, a name without its zero byte, bytes after a name's zero byte.
     std::string file;
     for (auto [name, score] : {std::pair{"Ann"s, 900}, {""s, 800}, {"Bob"s, 100}, {"Cyd"s, 300}, {"ABCDEFGHIJKLMNOPQRSTUVWX"s, 250},
                                {"Eve\0left over"s, 200}, {"a-b_c.d"s, 150}, {"   "s, 120}, {"Ivo"s, 7}, {"Jo"s, 7}})
@@ -285,14 +280,12 @@ TEST_F(HighScoreFile, ScreenShowsEachHalfOfTheFileAsStoredLeavesTheFileAloneAndT
     for (uint32_t rank = 1; rank <= 10; ++rank)
         file += scoreRecord("Hard " + std::to_string(rank), 4000000000u / rank);
     file += std::string(40, '\xff');
-    std::string lists;
+    std::string lists;  // of a file too long, and too short by less than a record
     for (size_t size : {file.size(), size_t{280 + 27}, size_t{2 * 28 + 27}}) {
         writeFile(HIGH_SCORE_FILE, file.substr(0, size));
-        delete highScoreTable;
-        highScoreTable = new HighScoreTable();
+        *highScoreTable = HighScoreTable();
         for (int mode : {MODE_NORMAL, MODE_HARD}) {
-            snakeGame->setMode(mode);
-            record::reset();
+            snakeGame->setMode(mode), record::reset();
             menuScreens->drawHighScores();
             lists += "# " + std::to_string(size) + " bytes, mode " + std::to_string(mode) + "\n" + textListing();
         }

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
+#include <random>
 #include <tuple>
 
 #include "image/RgbImage.h"
@@ -76,8 +77,7 @@ Pixels decodedByStb(const Bytes& file)
 Bytes noise(size_t count, uint32_t seed)
 {
     Bytes bytes(count);
-    for (uint8_t& b : bytes)
-        b = uint8_t((seed = seed * 1664525u + 1013904223u) >> 24);
+    std::generate(bytes.begin(), bytes.end(), [random = std::mt19937(seed)]() mutable { return uint8_t(random()); });
     return bytes;
 }
 
@@ -107,9 +107,8 @@ TEST(ImageLoader, MatchesAnIndependentDecoderAtEveryDepth)
     for (uint16_t bits : {1, 4, 8, 16, 24, 32}) {
         for (int width : {1, 2, 3, 4, 5, 20, 21, 41, 64}) {
             SCOPED_TRACE(std::to_string(bits) + " bits, width " + std::to_string(width));
-            Bmp bmp{.width = width, .height = 3, .bitsPerPixel = bits};
-            bmp.colorTable = noise(bits <= 8 ? size_t(4) << bits : 0, bits);
-            bmp.pixels = noise(size_t((width * bits + 31) / 32 * 4 * 3), uint32_t(width + bits));
+            Bmp bmp{.width = width, .height = 3, .bitsPerPixel = bits, .colorTable = noise(bits <= 8 ? size_t(4) << bits : 0, bits),
+                    .pixels = noise(size_t((width * bits + 31) / 32 * 4 * 3), uint32_t(width + bits))};
             Pixels expected = decodedByStb(bmp.bytes());
             expectLoads(bmp.bytes(), expected);
             bmp.fileHeader = false, expectLoads(bmp.bytes(), expected);
