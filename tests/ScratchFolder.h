@@ -28,18 +28,13 @@ protected:
         // Created once per process and kept, as the program itself does.
         if (!appState)
             appState = new AppState(SCREEN_MAIN_MENU), menuScreens = new MenuScreens(), snakeGame = new SnakeGame();
-        appState->setWidth(1024);
-        appState->setHeight(768);
+        appState->setWidth(1024), appState->setHeight(768);
         // Loaded from a folder without a high-score file: empty.
         delete highScoreTable;
         highScoreTable = new HighScoreTable();
         record::reset();
     }
-    void TearDown() override
-    {
-        std::filesystem::current_path(home);
-        std::filesystem::remove_all(folder);
-    }
+    void TearDown() override { std::filesystem::current_path(home), std::filesystem::remove_all(folder); }
     static void writeFile(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
     static std::string readFile(const std::string& path)
     {

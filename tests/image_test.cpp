@@ -117,16 +117,13 @@ TEST(ImageLoader, MatchesAnIndependentDecoderAtEveryDepth)
     }
 }
 
-TEST(ImageLoader, PaintsRunLengthStreamsAndColoursOutsideTheTableBlack)
+TEST(ImageLoader, PaintsRunLengthStreamsColoursOutsideTheTableBlackAndFindsThePixelsWhereTheHeadersSay)
 {
-    const Bytes table = {0, 0, 0, 0, 10, 20, 30, 0, 40, 50, 60, 0, 70, 80, 90, 0};  // black and three colours
-    // "a", "b", "c" and "k" (black) as the loader gives them.
-    auto picture = [](std::string pixels) {
+    const Bytes table = {0, 0, 0, 0, 30, 30, 30, 0, 60, 60, 60, 0, 90, 90, 90, 0};  // black and three greys
+    auto picture = [](std::string pixels) {  // of "a", "b", "c" and "k" (black)
         Bytes rgb;
-        for (char p : pixels) {
-            int v = p == 'k' ? 0 : 30 * (p - 'a' + 1);
-            rgb.insert(rgb.end(), {uint8_t(v), uint8_t(v ? v - 10 : 0), uint8_t(v ? v - 20 : 0)});
-        }
+        for (char p : pixels)
+            rgb.insert(rgb.end(), 3, uint8_t(p == 'k' ? 0 : 30 * (p - 'a' + 1)));
         return rgb;
     };
     // Eight bits: a run, then an absolute run of three (with its pad byte) that
@@ -144,10 +141,6 @@ TEST(ImageLoader, PaintsRunLengthStreamsAndColoursOutsideTheTableBlack)
     expectLoads(bmp.bytes(), {3, 1, {6, 5, 4, 0, 0, 0, 0, 0, 0}});
     bmp.compression = 1, bmp.pixels = {1, 1, 2, 7, 0, 1}, bmp.fileHeader = true;
     expectLoads(bmp.bytes(), {3, 1, {6, 5, 4, 0, 0, 0, 0, 0, 0}});
-}
-
-TEST(ImageLoader, FindsThePixelsWhereTheHeadersSay)
-{
     // Without a file header the pixels follow the colour table: 2 entries after an info header...
     expectLoads(Bmp{.bitsPerPixel = 8, .colorsUsed = 2, .colorTable = {0, 0, 0, 0, 10, 20, 30, 0}, .pixels = {1, 9, 9, 9},
                     .fileHeader = false}.bytes(), {1, 1, {30, 20, 10}});
