@@ -111,9 +111,7 @@ using Game = std::pair<pid_t, int>;
 Game start(bool asPlayer, const std::function<int()>& play)
 {
     int ends[2];
-    if (pipe(ends) != 0)
-        std::abort();
-    pid_t pid = fork();
+    pid_t pid = pipe(ends) == 0 ? fork() : -1;
     if (pid == 0) {
         alarm(20);  // never outlive a parent that failed
         dup2(ends[1], STDERR_FILENO);
@@ -123,6 +121,7 @@ Game start(bool asPlayer, const std::function<int()>& play)
             _exit(99);
         _exit(play());
     }
+    EXPECT_GT(pid, 0);
     close(ends[1]);
     return {pid, ends[0]};
 }
@@ -152,38 +151,32 @@ struct FolderSetUp {
 };
 
 const FolderSetUp SET_UPS[] = {
-    {"the player's own file in a folder the player can write",
-     [] {
+    {"the player's own file in a folder the player can write", [] {
          make(true, "scores", PLAYER, PLAYER_GROUP, 0755), make(false, HIGH_SCORE_FILE, PLAYER, PLAYER_GROUP, 0640);
          make(false, "scores/HighScores.dat.tmp.k3Xq9Z", PLAYER, PLAYER_GROUP, 0600);
-     },
-     {HIGH_SCORE_FILE}},
-    {"a file all can write in a folder the player cannot",
-     [] { make(false, HIGH_SCORE_FILE, ADMIN, ADMIN_GROUP, 0666), make(true, "scores", ADMIN, ADMIN_GROUP, 0555); },
-     {HIGH_SCORE_FILE}},
-    {"a symbolic link to a file kept elsewhere",
-     [] {
+     }, {HIGH_SCORE_FILE}},
+    {"a file all can write in a folder the player cannot", [] {
+         make(false, HIGH_SCORE_FILE, ADMIN, ADMIN_GROUP, 0666), make(true, "scores", ADMIN, ADMIN_GROUP, 0555);
+     }, {HIGH_SCORE_FILE}},
+    {"a symbolic link to a file kept elsewhere", [] {
          make(true, "scores", PLAYER, PLAYER_GROUP, 0755), make(true, "dotfiles", PLAYER, PLAYER_GROUP, 0755);
          make(false, "dotfiles/HighScores.dat", PLAYER, PLAYER_GROUP, 0644);
          ASSERT_EQ(symlink("../dotfiles/HighScores.dat", HIGH_SCORE_FILE) | lchown(HIGH_SCORE_FILE, PLAYER, PLAYER_GROUP), 0);
-     },
-     {"dotfiles/HighScores.dat"}},
-    {"a file with a second hard link",
-     [] {
+     }, {"dotfiles/HighScores.dat"}},
+    {"a file with a second hard link", [] {
          make(true, "scores", PLAYER, PLAYER_GROUP, 0755), make(false, HIGH_SCORE_FILE, PLAYER, PLAYER_GROUP, 0644);
          std::ofstream(HIGH_SCORE_FILE, std::ios::app) << "bytes past the table";
          ASSERT_EQ(link(HIGH_SCORE_FILE, "backup.dat"), 0);
-     },
-     {HIGH_SCORE_FILE, "backup.dat"}},
-    {"a file of the admin and a group the player shares, in a folder the group can write",
-     [] { make(true, "scores", ADMIN, SHARED_GROUP, 0775), make(false, HIGH_SCORE_FILE, ADMIN, SHARED_GROUP, 0664); },
-     {HIGH_SCORE_FILE}},
+     }, {HIGH_SCORE_FILE, "backup.dat"}},
+    {"a file of the admin and a group the player shares, in a folder the group can write", [] {
+         make(true, "scores", ADMIN, SHARED_GROUP, 0775), make(false, HIGH_SCORE_FILE, ADMIN, SHARED_GROUP, 0664);
+     }, {HIGH_SCORE_FILE}},
     {"no scores folder", [] { std::filesystem::remove("scores"); }, {}, "No such file or directory"},
     {"no file, in a folder the player cannot write", [] { make(true, "scores", ADMIN, ADMIN_GROUP, 0555); }, {}, "Permission denied"},
     {"a read-only file, even for root", [] { make(false, HIGH_SCORE_FILE, ADMIN, ADMIN_GROUP, 0444); }, {}, "Permission denied", false},
-    {"a write that fails halfway",
-     [] { make(true, "scores", PLAYER, PLAYER_GROUP, 0755), make(false, HIGH_SCORE_FILE, PLAYER, PLAYER_GROUP, 0644); }, {},
-     "File too large", true, 100},
+    {"a write that fails halfway", [] {
+         make(true, "scores", PLAYER, PLAYER_GROUP, 0755), make(false, HIGH_SCORE_FILE, PLAYER, PLAYER_GROUP, 0644);
+     }, {}, "File too large", true, 100},
 };
 
 TEST_F(HighScoreFile, TwoGamesInEveryFolderSetUpKeepEveryScoreAndEverythingTheFileWasOrSayWhyNot)
@@ -245,13 +238,11 @@ TEST_F(HighScoreFile, KillingTheProgramDuringSavesNeverLeavesAPartialFile)
         auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
         uint32_t top = 0;
         for (int kills = 0; (kills < 60 || top < 30) && std::chrono::steady_clock::now() < deadline; ++kills) {
-            Game game = start(false, [] {
-                for (;;) {
-                    HighScoreTable table;
+            Game game = start(false, []() -> int {
+                for (HighScoreTable table;;) {  // each insert re-reads the file
                     uint32_t next = table.normalEntries()[0].score + 1;
                     table.insert(("p" + std::to_string(next)).c_str(), next);
                 }
-                return 0;
             });
             usleep(200 + useconds_t(kills) * 397 % 4800);
             kill(game.first, SIGKILL);
