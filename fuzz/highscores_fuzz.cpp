@@ -1,5 +1,4 @@
-// Loads arbitrary bytes as the high-score file, checks that the table holds
-// exactly the whole records of those bytes, and draws both lists.
+// Loads arbitrary bytes as the high-score file, checks the table it makes of them, and draws both lists.
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>

@@ -24,8 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (record::errorBoxes().size() != (image ? 0u : 1u) || (image && (image->width <= 0 || image->height <= 0)))
         std::abort();
     if (image) {
-        volatile uint8_t last = image->data[size_t(image->width) * size_t(image->height) * 3 - 1];
-        (void)last;
+        (void)*static_cast<volatile uint8_t*>(&image->data[size_t(image->width) * size_t(image->height) * 3 - 1]);
         std::free(image->data), std::free(image);
     }
     return 0;

@@ -72,7 +72,6 @@ Pixels decodedByStb(const Bytes& file)
     return result;
 }
 
-// Pseudo-random bytes, the same in every run.
 Bytes noise(size_t count, uint32_t seed)
 {
     Bytes bytes(count);
@@ -80,7 +79,6 @@ Bytes noise(size_t count, uint32_t seed)
     return bytes;
 }
 
-// Where each test writes its pictures: one file a process.
 const std::string PICTURE = ::testing::TempDir() + "tarvik-image-" + std::to_string(getpid()) + ".dat";
 
 // Loads the bytes as a file, or the file at a path. A picture that loads must show no message, one that fails exactly one.
@@ -203,11 +201,9 @@ TEST(ImageLoader, LoadsTheGamesPicturesAtTheSizesTheScreensExpect)
         {"level_score", 352, 56}, {"normal", 160, 42}, {"hard", 160, 42}, {"ring", 64, 64}, {"pause", 322, 70}};
     for (char digit = '0'; digit <= '9'; ++digit)
         pictures.emplace_back(std::string(1, digit), 28, 51);
-    for (const auto& [name, width, height] : pictures) {
-        std::optional<Pixels> picture = load({}, TARVIK_SOURCE_DIR "/img/" + name + ".dat");
-        ASSERT_TRUE(picture) << name;
-        EXPECT_EQ(std::pair(std::get<0>(*picture), std::get<1>(*picture)), std::pair(width, height)) << name;
-    }
+    auto size = [](const std::optional<Pixels>& p) { return p ? std::pair(std::get<0>(*p), std::get<1>(*p)) : std::pair(0, 0); };
+    for (const auto& [name, width, height] : pictures)
+        EXPECT_EQ(size(load({}, TARVIK_SOURCE_DIR "/img/" + name + ".dat")), std::pair(width, height)) << name;
 }
 
 }  // namespace
