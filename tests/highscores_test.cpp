@@ -81,8 +81,8 @@ TEST_F(HighScoreFile, ScoresThatDoNotRankMakeNoFileAndANewFileIsWholeWithTheMode
     table.insert("k", 201), umask(mask);
     EXPECT_EQ(readFile(HIGH_SCORE_FILE), ten.substr(0, 9 * sizeof(HighScoreEntry)) + scoreRecord("k", 201) + half({}));
     EXPECT_EQ(std::filesystem::status(HIGH_SCORE_FILE).permissions(), std::filesystem::perms(0640));
-    snakeGame->setMode(MODE_HARD), table.insert("hard", 5);
-    EXPECT_EQ(readFile(HIGH_SCORE_FILE).substr(TABLE / 2), half({{"hard", 5}}));
+    snakeGame->setMode(MODE_HARD), table.insert("hard", 500);
+    EXPECT_EQ(readFile(HIGH_SCORE_FILE), ten.substr(0, 9 * sizeof(HighScoreEntry)) + scoreRecord("k", 201) + half({{"hard", 500}}));
     EXPECT_EQ(Bytes(reinterpret_cast<const char*>(table.normalEntries()), TABLE), readFile(HIGH_SCORE_FILE));
 }
 
