@@ -1,7 +1,6 @@
 #pragma once
 // A fixture that runs each test in a folder of its own, with the four
 // process-wide objects in place and a 1024 x 768 surface.
-#include <GL/freeglut.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -28,28 +27,15 @@ protected:
         std::filesystem::current_path(folder);
         // Created once per process and kept, as the program itself does.
         if (!appState)
-            appState = new AppState(SCREEN_MAIN_MENU);
-        appState->setWidth(1024);
-        appState->setHeight(768);
-        if (!menuScreens)
-            menuScreens = new MenuScreens();
-        if (!snakeGame)
-            snakeGame = new SnakeGame();
-        // A table loaded here, from a folder without a high-score file: empty.
+            appState = new AppState(SCREEN_MAIN_MENU), menuScreens = new MenuScreens(), snakeGame = new SnakeGame();
+        appState->setWidth(1024), appState->setHeight(768);
+        // Loaded from a folder without a high-score file: empty.
         delete highScoreTable;
         highScoreTable = new HighScoreTable();
         record::reset();
     }
-    void TearDown() override
-    {
-        std::filesystem::current_path(home);
-        std::filesystem::remove_all(folder);
-    }
-
-    static void writeFile(const std::string& path, const std::string& bytes)
-    {
-        std::ofstream(path, std::ios::binary) << bytes;
-    }
+    void TearDown() override { std::filesystem::current_path(home), std::filesystem::remove_all(folder); }
+    static void writeFile(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
     static std::string readFile(const std::string& path)
     {
         std::ostringstream bytes;
@@ -57,9 +43,14 @@ protected:
         return bytes.str();
     }
 
-    std::filesystem::path home;
-    std::filesystem::path folder;
+    std::filesystem::path home, folder;
 };
 
-// The footer every menu-like screen draws first.
-inline const record::TextRun FOOTER = {804, 748, "Tarvik-Snake 1.0", GLUT_BITMAP_HELVETICA_12};
+// One stored high-score record: the name in 24 bytes, the score little-endian.
+inline std::string scoreRecord(std::string name, uint32_t score)
+{
+    name.resize(HIGH_SCORE_NAME_SIZE, '\0');
+    for (int i = 0; i < 4; ++i)
+        name += static_cast<char>(score >> (8 * i));
+    return name;
+}
