@@ -168,6 +168,7 @@ class Game:
         self.server, self.slowness, self.window = server, slowness, None
         self.menu = "menu" if images else "menu-black"
         self.folder = tempfile.mkdtemp(prefix="tarvik-e2e-")
+        self.score_path = os.path.join(self.folder, "scores", "HighScores.dat")
         if folders:
             os.mkdir(os.path.join(self.folder, "scores"))
             if images:
@@ -186,10 +187,6 @@ class Game:
         # disconnecting: no X client of ours runs while the game connects.
         time.sleep(0.5 * slowness)
 
-    @property
-    def score_path(self):
-        return os.path.join(self.folder, "scores", "HighScores.dat")
-
     def scores(self):
         with open(self.score_path, "rb") as f:
             return f.read()
@@ -206,8 +203,7 @@ class Game:
         wait_for(lambda: not self.server.geometry(dialog), 15 * self.slowness, "the dialog stayed",
                  interval=0.1 * self.slowness)
 
-    def answer(self, key):
-        """Answers the start-up question with a key, e.g. "n", "y", "Escape"."""
+    def answer(self, key):  # the start-up question, e.g. with "n", "y", "Escape"
         self.answer_dialog(self.wait_dialog(), key)
 
     def wait_window(self):
@@ -243,28 +239,25 @@ class Game:
         """Waits until the window (the surface by default) shows the screen recorded as name; in update mode
         records what it shows once it rests instead."""
         wid = wid or self.window
-        shots = [self.server.screenshot(wid)]
-        if UPDATE:
-            def rests():
-                time.sleep(self.slowness)
-                shots.append(self.server.screenshot(wid))
-                return shots[-1].checksum == shots[-2].checksum
-            wait_for(rests, 60 * self.slowness, "the screen never rests")
-            shot = shots[-1]
-            with open(GOLDEN) as f:
-                recorded = dict(line.split() for line in f if line.strip())
-            recorded[name] = shot.checksum
-            with open(GOLDEN, "w") as f:
-                f.writelines(f"{key} {value}\n" for key, value in sorted(recorded.items()))
-            print("recorded", shot.save(name))
-            return
         with open(GOLDEN) as f:
-            expected = dict(line.split() for line in f if line.strip())[name]
+            recorded = dict(line.split() for line in f)
+        shots = [self.server.screenshot(wid)]
+        if not UPDATE:
+            def shown():
+                shots[0] = self.server.screenshot(wid)
+                return shots[0].checksum == recorded[name]
+            wait_for(shown, 15 * self.slowness, lambda: f"not the {name} screen: {shots[0].save(name + '-seen')}")
+            return
 
-        def shown():
-            shots[0] = self.server.screenshot(wid)
-            return shots[0].checksum == expected
-        wait_for(shown, 15 * self.slowness, lambda: f"not the {name} screen: {shots[0].save(name + '-seen')}")
+        def rests():
+            time.sleep(self.slowness)
+            shots.append(self.server.screenshot(wid))
+            return shots[-1].checksum == shots[-2].checksum
+        wait_for(rests, 60 * self.slowness, "the screen never rests")
+        recorded[name] = shots[-1].checksum
+        with open(GOLDEN, "w") as f:
+            f.writelines(f"{key} {value}\n" for key, value in sorted(recorded.items()))
+        print("recorded", shots[-1].save(name))
 
     def wait_exit(self, timeout=15):
         try:

@@ -23,8 +23,7 @@ class Package(GameTestCase):
     def setUpClass(cls):
         cls.work = tempfile.mkdtemp(prefix="tarvik-package-")
         status, printed = output("bash", os.path.join(SOURCE_DIR, "tools", "package.sh"), cls.work)
-        if status != 0:
-            raise AssertionError("tools/package.sh failed:\n" + printed)
+        assert status == 0, "tools/package.sh failed:\n" + printed
         cls.deb = printed.split()[-1]
         cls.root = os.path.join(cls.work, "root")
         subprocess.run(["dpkg", "-x", cls.deb, cls.root], check=True)
