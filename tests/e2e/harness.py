@@ -58,7 +58,7 @@ class Shot:
 
     def __init__(self, xwd):
         header = struct.unpack(">20I", xwd[:80])
-        self.xwd, self.width, self.height, self.line = xwd, header[4], header[5], header[12]
+        self.xwd, self.line = xwd, header[12]
         self.data = xwd[header[0] + 12 * header[19]:]
         self.checksum = hashlib.md5(self.data).hexdigest()
 
@@ -233,7 +233,7 @@ class Game:
 
     def wait(self, predicate, message):
         """Waits until a screenshot of the surface satisfies predicate."""
-        wait_for(lambda: predicate(self.server.screenshot(self.window)), 15 * self.slowness, message, 0.02)
+        wait_for(lambda: predicate(self.server.screenshot(self.window)), 30 * self.slowness, message, 0.02)
 
     def wait_screen(self, name, wid=None):
         """Waits until the window (the surface by default) shows the screen recorded as name; in update mode
@@ -246,7 +246,7 @@ class Game:
             def shown():
                 shots[0] = self.server.screenshot(wid)
                 return shots[0].checksum == recorded[name]
-            wait_for(shown, 15 * self.slowness, lambda: f"not the {name} screen: {shots[0].save(name + '-seen')}")
+            wait_for(shown, 30 * self.slowness, lambda: f"not the {name} screen: {shots[0].save(name + '-seen')}")
             return
 
         def rests():
