@@ -36,7 +36,8 @@ def take(folder):
         game.wait(lambda shot: shot.pixel(*centre(8, 6)) == WHITE, "the head never passed the food")
         save("game", 0)
         game.key("p")
-        save("paused")
+        game.wait(lambda shot: shot.pixel(40, 50)[2] < 150, "no pause sign")  # it blinks over the banner
+        save("paused", 0)
         game.key("Escape")
         game.wait_screen("game-over-10")
         game.type("Alan")
