@@ -9,15 +9,7 @@ import subprocess
 import tempfile
 import unittest
 
-from harness import (FOOD_POINTS, SOURCE_DIR, TITLE, Board, Game, GameTestCase, drive, high_score_errors,
-                     on_game_screen, picture, route, score_file)
-from test_game import NORMAL_RATE, NORMAL_START  # a short first route, a slowed clock
-
-
-
-class Installed(Game):
-    """The game started by the package's launcher in an empty folder, the pictures being its own."""
-    background = property(lambda self: picture("menu"))
+from harness import SOURCE_DIR, GameTestCase, play, score_file
 
 
 def output(*args, **options):
@@ -31,8 +23,7 @@ class Package(GameTestCase):
     def setUpClass(cls):
         cls.work = tempfile.mkdtemp(prefix="tarvik-package-")
         status, printed = output("bash", os.path.join(SOURCE_DIR, "tools", "package.sh"), cls.work)
-        if status != 0:
-            raise AssertionError("tools/package.sh failed:\n" + printed)
+        assert status == 0, "tools/package.sh failed:\n" + printed
         cls.deb = printed.split()[-1]
         cls.root = os.path.join(cls.work, "root")
         subprocess.run(["dpkg", "-x", cls.deb, cls.root], check=True)
@@ -104,38 +95,23 @@ class Package(GameTestCase):
 
     def test_a_score_filed_through_the_launcher_is_kept_in_the_players_folder_for_the_next_start(self):
         home, data = self.folder(), self.folder()
-        variables = {"HOME": home, "XDG_DATA_HOME": data}
 
-        def start(**options):
-            game = Installed(self.server, images=False, scores_dir=False, exe=self.launcher,
-                             environment=variables, **options)
-            self.addCleanup(game.close)
-            return game.start()  # the question, then the main menu over its picture
+        def start(**options):  # the question, then the main menu over the installed picture
+            return self.launch(folders=False, exe=self.launcher, environment={"HOME": home, "XDG_DATA_HOME": data},
+                               **options).start()
 
-        game = start(start_time=NORMAL_START, rate=NORMAL_RATE)
+        game = start(rate=0.2)  # a Normal step every 0.6 s of real time
         game.key("1")
-        ring = picture("ring")
-        kind, food = Board(game.wait_screen(lambda s: on_game_screen(s) and Board(s, ring).food, "no game"),
-                           ring).food
-        cells, _, turns = route(food)
-        for _ in drive(game, cells, turns, ring):
-            pass
-        game.wait_text(432, 334, "Game Over", TITLE)
-        game.type("Ann")
-        game.key("Return")
-        entries = [("Ann", FOOD_POINTS[kind])]
-        game.wait_screen(lambda s: not high_score_errors(s, "Normal", entries, game.background), "no high scores")
+        play(game, "Ann")
+        game.wait_screen("normal-filed")
         with open(os.path.join(data, "tarvik-snake", "scores", "HighScores.dat"), "rb") as f:
-            self.assertEqual(f.read(), score_file(entries))
-        self.assertEqual(os.listdir(game.folder), [])
-        self.assertEqual(os.listdir(home), [])
+            self.assertEqual(f.read(), score_file([("Ann", 10)]))
+        self.assertEqual(os.listdir(game.folder) + os.listdir(home), [])
         game.key("x", "Escape", "q")
         self.assertEqual(game.wait_exit(), 0)
-
         again = start()
         again.key("3")
-        again.wait_screen(lambda s: not high_score_errors(s, "Normal", entries, again.background),
-                          "the score was not kept")
+        again.wait_screen("normal-filed")
 
 
 if __name__ == "__main__":
