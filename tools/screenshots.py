@@ -3,7 +3,6 @@ PNG file in the folder given: python3 tools/screenshots.py FOLDER
 (TARVIK_EXE names the program). tools/screenshots.sh builds the game first."""
 
 import os
-import subprocess
 import sys
 import time
 
@@ -22,8 +21,7 @@ def take(folder):
 
     def save(name, pause=0.3):
         time.sleep(pause)
-        subprocess.run(["convert", "xwd:-", "png:" + os.path.join(folder, name + ".png")], check=True,
-                       input=server.screenshot(game.window).xwd)
+        server.screenshot(game.window).save(name, folder)
     try:
         game.start()
         save("main-menu")

@@ -4,15 +4,16 @@
 set -euo pipefail
 
 packages=(cmake g++ make freeglut3-dev libglu1-mesa-dev libgl-dev libx11-dev)
+packaging=(dpkg-dev file)  # dpkg-shlibdeps, and file to find what it must look at
 if [ "${1:-}" = "--test" ]; then
   packages+=(libgtest-dev libbenchmark-dev clang libclang-rt-14-dev xvfb xdotool
              imagemagick faketime libfaketime x11-apps x11-utils libgl1-mesa-dri
              libstb-dev fonts-dejavu-core valgrind python3)
-  packages+=(dpkg-dev file lintian desktop-file-utils appstream)
+  packages+=("${packaging[@]}" lintian desktop-file-utils appstream)
   packages+=(xserver-xorg-core xserver-xorg-video-dummy libxxf86vm1 libxfixes3)  # full screen: Xorg with video modes
 fi
 if [ "${1:-}" = "--package" ]; then
-  packages+=(dpkg-dev file)  # dpkg-shlibdeps, and file to find what it must look at
+  packages+=("${packaging[@]}")
 fi
 
 missing=()

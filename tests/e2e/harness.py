@@ -17,6 +17,8 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 SOURCE_DIR = os.environ.get("TARVIK_SOURCE_DIR", os.path.join(HERE, "..", ".."))
 EXE = os.environ.get("TARVIK_EXE", os.path.join(SOURCE_DIR, "build", "test", "tarvik-snake"))
 GOLDEN = os.path.join(HERE, "screens.txt")
+with open(GOLDEN) as f:
+    RECORDED = dict(line.split() for line in f)
 UPDATE = os.environ.get("TARVIK_UPDATE_GOLDEN") == "1"
 SURFACE = (1024, 768)
 WHITE = (255, 255, 255)
@@ -66,8 +68,9 @@ class Shot:
         blue, green, red = self.data[y * self.line + 4 * x:y * self.line + 4 * x + 3]
         return red, green, blue
 
-    def save(self, name):
-        path = os.path.join(tempfile.gettempdir(), f"tarvik-{name}.png")
+    def save(self, name, folder=None):
+        """Writes the shot as a PNG file, by default named after the screen in the temporary folder."""
+        path = os.path.join(folder or tempfile.gettempdir(), (name if folder else "tarvik-" + name) + ".png")
         subprocess.run(["convert", "xwd:-", "png:" + path], input=self.xwd, check=True)
         return path
 
@@ -239,13 +242,11 @@ class Game:
         """Waits until the window (the surface by default) shows the screen recorded as name; in update mode
         records what it shows once it rests instead."""
         wid = wid or self.window
-        with open(GOLDEN) as f:
-            recorded = dict(line.split() for line in f)
         shots = [self.server.screenshot(wid)]
         if not UPDATE:
             def shown():
                 shots[0] = self.server.screenshot(wid)
-                return shots[0].checksum == recorded[name]
+                return shots[0].checksum == RECORDED[name]
             wait_for(shown, 30 * self.slowness, lambda: f"not the {name} screen: {shots[0].save(name + '-seen')}")
             return
 
@@ -254,9 +255,9 @@ class Game:
             shots.append(self.server.screenshot(wid))
             return shots[-1].checksum == shots[-2].checksum
         wait_for(rests, 60 * self.slowness, "the screen never rests")
-        recorded[name] = shots[-1].checksum
+        RECORDED[name] = shots[-1].checksum
         with open(GOLDEN, "w") as f:
-            f.writelines(f"{key} {value}\n" for key, value in sorted(recorded.items()))
+            f.writelines(f"{key} {value}\n" for key, value in sorted(RECORDED.items()))
         print("recorded", shots[-1].save(name))
 
     def wait_exit(self, timeout=15):
