@@ -209,11 +209,14 @@ class Game:
     def answer(self, key):  # the start-up question, e.g. with "n", "y", "Escape"
         self.answer_dialog(self.wait_dialog(), key)
 
+    def answer_errors(self):
+        for wid, *_ in self.server.windows("^Error$"):
+            self.answer_dialog(wid, "Return")
+
     def wait_window(self):
         """Waits for the game's 1024 x 768 surface and focuses it; acknowledges every error box meanwhile."""
         def surface():
-            for wid, *_ in self.server.windows("^Error$"):
-                self.answer_dialog(wid, "Return")
+            self.answer_errors()
             return next((w[0] for w in self.server.windows() if tuple(w[3:]) == SURFACE), None)
         self.window = wait_for(surface, 60 * self.slowness, "no 1024x768 game window", interval=0.1 * self.slowness)
         self.server.xdotool("windowfocus", "--sync", self.window)
@@ -223,7 +226,8 @@ class Game:
         """Answers the question and every picture's error box, waits for the main menu."""
         self.answer(answer)
         self.wait_window()
-        self.wait_screen(self.menu)
+        # The surface is up before the pictures are read: their error boxes may come after it.
+        self.wait_screen(self.menu, before=self.answer_errors)
         return self
 
     def key(self, *keys):
@@ -238,19 +242,21 @@ class Game:
         """Waits until a screenshot of the surface satisfies predicate."""
         wait_for(lambda: predicate(self.server.screenshot(self.window)), 30 * self.slowness, message, 0.02)
 
-    def wait_screen(self, name, wid=None):
-        """Waits until the window (the surface by default) shows the screen recorded as name; in update mode
-        records what it shows once it rests instead."""
+    def wait_screen(self, name, wid=None, before=lambda: None):
+        """Waits until the window (the surface by default) shows the screen recorded as name, calling before
+        ahead of each look; in update mode records what it shows once it rests instead."""
         wid = wid or self.window
         shots = [self.server.screenshot(wid)]
         if not UPDATE:
             def shown():
+                before()
                 shots[0] = self.server.screenshot(wid)
                 return shots[0].checksum == RECORDED[name]
             wait_for(shown, 30 * self.slowness, lambda: f"not the {name} screen: {shots[0].save(name + '-seen')}")
             return
 
         def rests():
+            before()
             time.sleep(self.slowness)
             shots.append(self.server.screenshot(wid))
             return shots[-1].checksum == shots[-2].checksum
