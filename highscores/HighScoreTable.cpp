@@ -104,11 +104,16 @@ bool writeAll(int fd, const void* data, std::size_t size)
 
 // Under the lock no other game is between making its temporary file and
 // renaming it, so any such file in the folder was left by a game that died there.
-void removeLeftovers()
+void removeLeftovers(const FolderLock& lock)
 {
-    DIR* folder = opendir(folderOf(HIGH_SCORE_FILE).c_str());
-    if (!folder)
+    // Read through a copy of the locked folder's descriptor, which closedir closes.
+    int fd = fcntl(lock.fd, F_DUPFD_CLOEXEC, 0);
+    DIR* folder = fd < 0 ? nullptr : fdopendir(fd);
+    if (!folder) {
+        if (fd >= 0)
+            close(fd);
         return;
+    }
     const char* name = std::strrchr(HIGH_SCORE_FILE, '/');
     std::string prefix = std::string(name ? name + 1 : HIGH_SCORE_FILE) + TEMPORARY_MARK;
     while (dirent* entry = readdir(folder))
@@ -174,7 +179,7 @@ int writeTable(const void* bytes, const FolderLock& lock)
     if (lock.fd < 0)
         return lock.error;  // the folder is missing: it is never created
     if (lock.held)
-        removeLeftovers();
+        removeLeftovers(lock);
 
     const char* path = HIGH_SCORE_FILE;
     struct stat name;

@@ -214,9 +214,8 @@ class Game:
             self.answer_dialog(wid, "Return")
 
     def wait_window(self):
-        """Waits for the game's 1024 x 768 surface and focuses it; acknowledges every error box meanwhile."""
+        """Waits for the game's 1024 x 768 surface and focuses it."""
         def surface():
-            self.answer_errors()
             return next((w[0] for w in self.server.windows() if tuple(w[3:]) == SURFACE), None)
         self.window = wait_for(surface, 60 * self.slowness, "no 1024x768 game window", interval=0.1 * self.slowness)
         self.server.xdotool("windowfocus", "--sync", self.window)
