@@ -1,6 +1,7 @@
 // The start-up question and the error box, drawn with Xlib on a connection of
 // their own, so that no GLUT event is handled while one is up.
 #include "platform/Platform.h"
+#include "platform/WindowIdentity.h"
 
 #include <GL/glx.h>
 #include <X11/Xatom.h>
@@ -197,8 +198,7 @@ void setWindowProperties(const Dialog& d, const char* title, int x, int y, int w
     XSetWMNormalHints(display, d.window, hints);
     XFree(hints);
 
-    XClassHint classHint{const_cast<char*>("tarvik-snake"), const_cast<char*>("Tarvik-Snake")};
-    XSetClassHint(display, d.window, &classHint);
+    setWindowClass(display, d.window);
 }
 
 // The toolkit's full-screen surface holds the keyboard and the pointer on the

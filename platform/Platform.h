@@ -23,6 +23,11 @@ void showErrorBox(const char* caption, const char* text);
 // them back when it goes.
 void setFullScreenSurface();
 
+// Called with the game's window (or its full-screen surface) current, right
+// after the toolkit has made it: gives it the class its menu entry names, the
+// process and machine that run it, and the game's icon.
+void identifyGameWindow();
+
 // From this call on, SIGINT, SIGTERM and SIGHUP are only noted (those the
 // process was started with ignored stay ignored), so that the program can put
 // the desktop's video mode back before it ends. A box up at the time closes

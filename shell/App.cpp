@@ -83,6 +83,7 @@ void runApp()
     }
     if (!fullScreen)
         glutCreateWindow(TITLE);
+    identifyGameWindow();
 
     glutDisplayFunc(onDisplay);
     glutReshapeFunc(onReshape);

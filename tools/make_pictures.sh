@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Draws the game's seventeen pictures into img/ as BMP files named *.dat, and
-# the menu entry's icon into packaging/icons/ as PNG files named by their size
-# (or into the two folders given). Needs ImageMagick and the DejaVu fonts of
-# fonts-dejavu-core. The output is the same, byte for byte, every time it runs
-# on the same ImageMagick; it is committed, so that building the game or its
-# package needs neither and gives the same files on any machine.
+# the menu entry's icon into packaging/icons/ as PNG files named by their size,
+# three sizes also as raw pixels for the window (or into the two folders
+# given). Needs ImageMagick and the DejaVu fonts of fonts-dejavu-core. The
+# output is the same, byte for byte, every time it runs on the same
+# ImageMagick; it is committed, so that building the game or its package needs
+# neither and gives the same files on any machine.
 #
 # The game draws each picture with glDrawPixels at a raster position that
 # becomes its lower-left corner, without blending, so a picture's background
@@ -168,4 +169,10 @@ for size in 16 24 32 48 64 128 256; do
     # Without a time stamp, so the same drawing gives the same bytes.
     convert "$work/icon.png" -resize "${size}x$size" -strip -define png:exclude-chunks=date,time \
         "PNG32:$icons/$size.png"
+done
+# The window's icon, which the build compiles into the game: the same pixels
+# at three of the sizes, unpacked as red, green, blue and alpha bytes, rows from
+# the top, so that the build needs no image decoder.
+for size in 16 32 64; do
+    convert "$icons/$size.png" -depth 8 "RGBA:$icons/$size.rgba"
 done

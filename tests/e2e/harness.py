@@ -115,6 +115,12 @@ class XServer:
         found = [(wid, self.geometry(wid)) for wid in self.xdotool("search", "--onlyvisible", "--name", name)]
         return [(wid, *geometry) for wid, geometry in found if geometry]
 
+    def properties(self, wid, *names):
+        """The named properties as xprop shows them without their types, the icon as its numbers."""
+        lines = run(["xprop", "-id", wid, "-notype", "-f", "_NET_WM_ICON", "32c", " = $0+", *names],
+                    env=self.env).stdout.decode().splitlines()
+        return dict(line.split(" = ", 1) for line in lines if " = " in line)
+
     def screenshot(self, wid):
         return Shot(run(["xwd", "-id", wid, "-silent"], env=self.env).stdout)
 

@@ -81,6 +81,7 @@ bool askYesNo(const char* caption, const char* text)
 }
 void showErrorBox(const char* caption, const char* text) { add("showErrorBox", {}, std::string(caption) + "|" + text); }
 void setFullScreenSurface() { add("setFullScreenSurface"); }
+void identifyGameWindow() { add("identifyGameWindow"); }
 // The unit tests' own process keeps its usual stop signals.
 void deferStopSignals() { add("deferStopSignals"); }
 int pendingStopSignal() { return 0; }
