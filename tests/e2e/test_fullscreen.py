@@ -1,5 +1,5 @@
-"""Full screen on an X server with video modes: the surface, the pointer, the error boxes over
-it, and the desktop's video mode given back however the game ends."""
+"""Full screen on an X server with video modes: the surface and its class, the pointer, the error
+boxes over it, and the desktop's video mode given back however the game ends."""
 
 import signal
 import time
@@ -30,6 +30,8 @@ class FullScreen(GameTestCase):
     def test_yes_fills_the_screen_without_pointer_and_the_about_screen_gives_the_mode_back(self):
         game = self.launch(start=None).start("y")
         self.assert_full_screen(game)
+        self.assertEqual(self.server.properties(game.window, "WM_CLASS", "_NET_WM_PID"),
+                         {"WM_CLASS": '"tarvik-snake", "Tarvik-Snake"', "_NET_WM_PID": str(game.process.pid)})
         # Num Lock leaves the help screen as it is, so Escape goes back to the menu, not on to the about screen.
         game.key("4", "Num_Lock", "Escape")
         game.wait_screen("menu")
