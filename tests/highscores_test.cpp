@@ -200,7 +200,6 @@ TEST_F(HighScoreFile, TwoGamesInEveryFolderSetUpKeepEveryScoreAndEverythingTheFi
             games.push_back(start(setUp.asPlayer, [&, player] {
                 signal(SIGXFSZ, SIG_IGN);
                 rlimit limit{setUp.fileSizeLimit, setUp.fileSizeLimit};
-                record::calls.clear();
                 HighScoreTable table;
                 char byte;
                 if (setrlimit(RLIMIT_FSIZE, &limit) != 0 || close(go[1]) != 0 || read(go[0], &byte, 1) != 0)
