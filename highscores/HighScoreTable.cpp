@@ -14,6 +14,7 @@
 #include <string>
 
 #include "game/SnakeGame.h"
+#include "platform/Platform.h"
 #include "shell/App.h"
 
 // The table is read and written as it lies in memory, so the file's
@@ -26,6 +27,7 @@ namespace {
 constexpr std::size_t TABLE_BYTES = 2 * HIGH_SCORES_PER_MODE * sizeof(HighScoreEntry);  // 560
 constexpr std::size_t MAX_STORED_NAME = HIGH_SCORE_NAME_SIZE - 1;                       // 23
 constexpr const char* TEMPORARY_MARK = ".tmp.";  // HighScores.dat.tmp.XXXXXX
+constexpr const char* ERROR_CAPTION = "Error";
 // A renamed copy cannot be made to look like the file it would replace.
 constexpr int KEEP_IN_PLACE = -1;
 
@@ -56,15 +58,17 @@ public:
         // Where the file system offers no locks the game still saves, unguarded.
         held = result == 0;
     }
-    ~FolderLock()
+    ~FolderLock() { release(); }
+    void release()
     {
         if (fd >= 0)
             close(fd);
+        fd = -1;
     }
     FolderLock(const FolderLock&) = delete;
     FolderLock& operator=(const FolderLock&) = delete;
 
-    int fd;             // the folder, open for reading; -1 when it could not be opened
+    int fd;             // the folder, open for reading; -1 when it could not be opened or once released
     int error = 0;      // why it could not be opened
     bool held = false;  // false where the file system offers no locks
 };
@@ -198,11 +202,18 @@ int writeTable(const void* bytes, const FolderLock& lock)
     return writeInPlace(path, bytes);
 }
 
-void saveTable(const void* bytes, const FolderLock& lock)
+// The lock goes before the player hears of a failure, so that a box left
+// open holds up no other game's save. The table stays in memory for this run.
+void saveTable(const void* bytes, FolderLock& lock)
 {
-    // The table stays in memory for this run; the player is told where it could not be kept.
-    if (int error = writeTable(bytes, lock))
-        std::fprintf(stderr, "tarvik-snake: cannot save %s: %s\n", HIGH_SCORE_FILE, std::strerror(error));
+    int error = writeTable(bytes, lock);
+    lock.release();
+    if (!error)
+        return;
+    const char* reason = std::strerror(error);
+    std::fprintf(stderr, "tarvik-snake: cannot save %s: %s\n", HIGH_SCORE_FILE, reason);
+    std::string message = std::string("The high score could not be saved in ") + HIGH_SCORE_FILE + ": " + reason + ".";
+    showErrorBox(ERROR_CAPTION, message.c_str());
 }
 
 }  // namespace

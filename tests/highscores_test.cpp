@@ -173,6 +173,7 @@ const FolderSetUp SET_UPS[] = {
     {"no scores folder", [] { std::filesystem::remove("scores"); }, {}, "No such file or directory"},
     {"no file, in a folder the player cannot write", [] { make(true, "scores", ADMIN, ADMIN_GROUP, 0555); }, {}, "Permission denied"},
     {"a read-only file, even for root", [] { make(false, HIGH_SCORE_FILE, ADMIN, ADMIN_GROUP, 0444); }, {}, "Permission denied", false},
+    {"a read-only file of the admin, for the player", [] { make(false, HIGH_SCORE_FILE, ADMIN, ADMIN_GROUP, 0444); }, {}, "Permission denied"},
     {"a write that fails halfway", [] {
          make(true, "scores", PLAYER, PLAYER_GROUP, 0755), make(false, HIGH_SCORE_FILE, PLAYER, PLAYER_GROUP, 0644);
      }, {}, "File too large", true, 100},
@@ -190,7 +191,8 @@ TEST_F(HighScoreFile, TwoGamesInEveryFolderSetUpKeepEveryScoreAndEverythingTheFi
                 {"", 50}, {"e", 700}, {"a50", 50}, {"b40", 40}, {"a30", 30}, {"b20", 20}}) + half({{"h", 7}});
         std::erase_if(expected, [](auto& path) { return path.first.find(".tmp.") != std::string::npos; });
         // Both games read the table before either files a score, then they file at once, each
-        // into the file as it is now; each keeps its own scores in memory, saved or not.
+        // into the file as it is now; each keeps its own scores in memory, saved or not, and
+        // shows one box per failed filing, written after its stderr lines here.
         int go[2];
         ASSERT_EQ(pipe(go), 0);
         std::vector<Game> games;
@@ -204,13 +206,16 @@ TEST_F(HighScoreFile, TwoGamesInEveryFolderSetUpKeepEveryScoreAndEverythingTheFi
                     return 1;
                 for (uint32_t score = player == 'a' ? 10 : 20; score <= 80; score += 20)
                     table.insert((player + std::to_string(score)).c_str(), score);
+                for (const std::string& box : record::errorBoxes())
+                    std::fprintf(stderr, "%s\n", box.c_str());
                 auto mine = [&](const HighScoreEntry& e) { return e.name == std::string(player == 'a' ? "a70" : "b80"); };
                 return int(std::none_of(table.normalEntries(), table.normalEntries() + HIGH_SCORES_PER_MODE, mine));
             }));
         close(go[0]), close(go[1]);
         Bytes line = setUp.reason ? Bytes("tarvik-snake: cannot save scores/HighScores.dat: ") + setUp.reason + "\n" : "";
+        Bytes box = setUp.reason ? Bytes("Error|The high score could not be saved in scores/HighScores.dat: ") + setUp.reason + ".\n" : "";
         for (Game game : games)
-            EXPECT_EQ(finish(game), std::make_pair(0, line + line + line + line));
+            EXPECT_EQ(finish(game), std::make_pair(0, line + line + line + line + box + box + box + box));
         EXPECT_EQ(snapshot(), expected);
     }
 }

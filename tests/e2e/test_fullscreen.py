@@ -1,11 +1,13 @@
 """Full screen on an X server with video modes: the surface and its class, the pointer, the error
 boxes over it, and the desktop's video mode given back however the game ends."""
 
+import fcntl
+import os
 import signal
 import time
 import unittest
 
-from harness import SURFACE, GameTestCase, XorgServer, on_game_screen, wait_for
+from harness import SURFACE, GameTestCase, XorgServer, on_game_screen, play, score_file, wait_for
 
 
 class FullScreen(GameTestCase):
@@ -27,17 +29,27 @@ class FullScreen(GameTestCase):
         self.assertEqual(self.server.geometry(game.window), (0, 0, *SURFACE))
         self.assertTrue(self.server.pointer_hidden())
 
-    def test_yes_fills_the_screen_without_pointer_and_the_about_screen_gives_the_mode_back(self):
-        game = self.launch(start=None).start("y")
+    def test_yes_fills_the_screen_without_pointer_a_score_not_saved_is_told_over_it_and_about_gives_the_mode_back(self):
+        scores = score_file(hard=[("Ann", 50), ("Bob", 8), ("Cy", 30), ("Dee", 4)])
+        game = self.launch(scores=scores).start("y")
+        os.chmod(game.score_path, 0o444)  # a file without any write bit is left alone, even by root
         self.assert_full_screen(game)
         self.assertEqual(self.server.properties(game.window, "WM_CLASS", "_NET_WM_PID"),
                          {"WM_CLASS": '"tarvik-snake", "Tarvik-Snake"', "_NET_WM_PID": str(game.process.pid)})
         # Num Lock leaves the help screen as it is, so Escape goes back to the menu, not on to the about screen.
         game.key("4", "Num_Lock", "Escape")
         game.wait_screen("menu")
-        game.key("1")
-        game.wait(on_game_screen, "no game started")
-        game.key("Escape", "Return", "x", "Escape", "x")  # game over, high scores, menu, about, quit
+        game.key("2")
+        play(game, "Bo")
+        box = game.wait_dialog("^Error$")
+        wait_for(lambda: self.server.xdotool("getwindowfocus") == [box], 5, "the box has no keyboard focus")
+        game.wait_screen("box-score-not-saved", box)
+        folder = os.open(os.path.dirname(game.score_path), os.O_RDONLY)  # other games may save while the box is up
+        fcntl.flock(folder, fcntl.LOCK_EX | fcntl.LOCK_NB), os.close(folder)
+        self.server.xdotool("key", "o")
+        game.wait_screen("hard-filed")  # only once the box is answered; the table as this game holds it
+        self.assertEqual(game.scores(), scores)
+        game.key("x", "Escape", "x")  # menu, about, quit
         self.assertEqual(game.wait_exit(), 0)
         self.assertEqual(self.server.video_mode(), self.desktop)
 
