@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <functional>
 #include <map>
 #include <tuple>
@@ -236,29 +237,45 @@ TEST_F(HighScoreFile, KillingTheProgramDuringSavesNeverLeavesAPartialFile)
         SCOPED_TRACE(inPlace ? "in place" : "by rename");
         if (inPlace)
             writeFile(HIGH_SCORE_FILE, tableAfter(0)), std::filesystem::create_hard_link(HIGH_SCORE_FILE, "second-name");
-        // Enough kills and saves to matter, however busy the machine is, within a bound.
-        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        // Each child reports every save it finished and is killed at a point of a save after its second,
+        // varied in steps of a tenth of the time its second save took.
         uint32_t top = 0;
-        for (int kills = 0; (kills < 60 || top < 30) && std::chrono::steady_clock::now() < deadline; ++kills) {
-            Game game = start(false, []() -> int {
+        for (int round = 0; round < 60; ++round) {
+            int progress[2];
+            ASSERT_EQ(pipe(progress), 0);
+            Game game = start(false, [&progress]() -> int {
                 for (HighScoreTable table;;) {  // each insert re-reads the file
                     uint32_t next = table.normalEntries()[0].score + 1;
                     table.insert(("p" + std::to_string(next)).c_str(), next);
+                    if (write(progress[1], "s", 1) != 1)
+                        return 1;
                 }
             });
-            usleep(200 + useconds_t(kills) * 397 % 4800);
+            close(progress[1]);
+            char report;
+            uint32_t reports = 0;
+            auto reported = [&] {
+                bool got = read(progress[0], &report, 1) == 1;
+                reports += got;
+                return got;
+            };
+            ASSERT_TRUE(reported());
+            auto first = std::chrono::steady_clock::now();
+            ASSERT_TRUE(reported());
+            auto save = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - first);
+            usleep(useconds_t(save.count() * (round * 3 % 10) / 10));
             kill(game.first, SIGKILL);
             finish(game);
+            while (reported()) {}  // the reports still in the pipe
+            close(progress[0]);
             Bytes bytes = readFile(HIGH_SCORE_FILE);
-            if (bytes.empty())
-                continue;  // killed before the first save
-            ASSERT_EQ(bytes.size(), TABLE) << "after kill " << kills;
+            ASSERT_EQ(bytes.size(), TABLE) << "after kill " << round;
             uint32_t now = uint8_t(bytes[24]) | uint8_t(bytes[25]) << 8;
-            ASSERT_EQ(bytes, tableAfter(now)) << "after kill " << kills;
-            ASSERT_GE(now, top);
+            ASSERT_EQ(bytes, tableAfter(now)) << "after kill " << round;
+            // Every reported save is on disk; the one under way when the kill came may be too.
+            ASSERT_TRUE(now == top + reports || now == top + reports + 1) << now << " after " << top << " + " << reports;
             top = now;
         }
-        EXPECT_GE(top, 30u) << "the children saved too rarely to test anything";
         // The next game clears away the temporary files the killed ones left.
         HighScoreTable().insert("last", top + 1);
         EXPECT_EQ(std::distance(std::filesystem::directory_iterator("scores"), {}), 1);

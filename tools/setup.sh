@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(cmake g++ make freeglut3-dev libglu1-mesa-dev libgl-dev libx11-dev)
 packaging=(dpkg-dev file)  # dpkg-shlibdeps, and file to find what it must look at
 if [ "${1:-}" = "--test" ]; then
-  packages+=(libgtest-dev libbenchmark-dev clang libclang-rt-14-dev xvfb xdotool
+  packages+=(libgtest-dev libbenchmark-dev clang libclang-rt-dev xvfb xdotool
              imagemagick faketime libfaketime x11-apps x11-utils libgl1-mesa-dri
              libstb-dev fonts-dejavu-core valgrind python3)
   packages+=("${packaging[@]}" lintian desktop-file-utils appstream)

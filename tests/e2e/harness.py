@@ -92,11 +92,10 @@ class XServer:
 
     def __init__(self, command=("Xvfb", "-screen", "0", "1280x1024x24")):
         read_end, write_end = os.pipe()
-        # Only the server's built-in fonts, whatever font packages the machine has: the boxes' text,
-        # and so their recorded screens and their widths, stay the same everywhere.
-        self.process = subprocess.Popen([*command, "-fp", "built-ins", "-nolisten", "tcp", "-displayfd",
-                                         str(write_end)], pass_fds=(write_end,), stdout=subprocess.DEVNULL,
-                                        stderr=subprocess.DEVNULL, preexec_fn=_die_with_the_tests)
+        # Only the server's own fonts: the dialogs then look the same whatever font packages the machine has.
+        self.process = subprocess.Popen([*command, "-fp", "built-ins", "-nolisten", "tcp", "-displayfd", str(write_end)],
+                                        pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                                        preexec_fn=_die_with_the_tests)
         os.close(write_end)
         with os.fdopen(read_end) as pipe:
             self.display = ":" + pipe.readline().strip()

@@ -68,6 +68,19 @@ class FullScreen(GameTestCase):
                 finally:
                     game.close()  # the next game's boxes need the input this one may hold
 
+    def test_a_hang_up_ignored_at_start_stays_ignored_and_the_game_plays_on(self):
+        signal.signal(signal.SIGHUP, signal.SIG_IGN)  # as nohup starts it: the game inherits the disposition
+        try:
+            game = self.launch(start=None)
+        finally:
+            signal.signal(signal.SIGHUP, signal.SIG_DFL)
+        game.start("y").key("1")
+        game.wait(on_game_screen, "no game started")
+        game.process.send_signal(signal.SIGHUP)
+        game.key("Escape", "Return", "x", "Escape", "x")  # game over, high scores, menu, about, quit
+        self.assertEqual(game.wait_exit(), 0)
+        self.assertEqual(self.server.video_mode(), self.desktop)
+
     def test_every_error_box_is_answered_over_the_surface_which_then_takes_the_input_back(self):
         game = self.launch(images=False, start=None)
         game.answer("y")
