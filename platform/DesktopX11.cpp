@@ -107,11 +107,13 @@ DesktopArea desktopArea()
     readCardinals(display, root, "_NET_CURRENT_DESKTOP", &desktop, 1);
     if (readCardinals(display, root, "_NET_WORKAREA", work, 4, static_cast<unsigned long>(desktop) * 4) ||
         readCardinals(display, root, "_NET_WORKAREA", work, 4)) {
+        // X coordinates are 16-bit: anything beyond is nonsense, kept from overflowing.
+        auto coordinate = [&](int i) { return static_cast<int>(std::clamp(work[i], -65536L, 65536L)); };
         area.workAreaKnown = true;
-        area.workX = static_cast<int>(work[0]);
-        area.workY = static_cast<int>(work[1]);
-        area.workWidth = static_cast<int>(work[2]);
-        area.workHeight = static_cast<int>(work[3]);
+        area.workX = coordinate(0);
+        area.workY = coordinate(1);
+        area.workWidth = coordinate(2);
+        area.workHeight = coordinate(3);
     }
     long frame[4];
     if (managerSupports(display, root, "_NET_REQUEST_FRAME_EXTENTS") && probeFrame(display, root, frame)) {

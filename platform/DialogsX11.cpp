@@ -68,7 +68,6 @@ Display* openDisplay()
     return nullptr;
 }
 
-
 unsigned long namedColour(Display* display, const char* name, unsigned long fallback)
 {
     XColor exact, screen;

@@ -22,8 +22,6 @@ Presenter presenter;
 
 namespace {
 
-constexpr int WINDOW_X = 150;
-constexpr int WINDOW_Y = 50;
 constexpr unsigned int DISPLAY_MODE = GLUT_RGB | GLUT_DOUBLE | GLUT_ACCUM | GLUT_DEPTH;  // 22
 constexpr const char* GAME_MODE = "1024x768:32";
 constexpr const char* TITLE = "Tarvik-Snake";

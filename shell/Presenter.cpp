@@ -11,8 +11,6 @@
 
 namespace {
 
-constexpr int WINDOW_X = 150;
-constexpr int WINDOW_Y = 50;
 // A 4:3 size is this many steps of 4 x 3 pixels.
 constexpr int SURFACE_STEPS = SURFACE_WIDTH / 4;
 constexpr int SMALLEST_STEPS = SMALLEST_WINDOW_WIDTH / 4;

@@ -10,6 +10,9 @@ struct DesktopArea;
 
 constexpr int SURFACE_WIDTH = 1024;
 constexpr int SURFACE_HEIGHT = 768;
+// Where the window is asked to open, in screen pixels.
+constexpr int WINDOW_X = 150;
+constexpr int WINDOW_Y = 50;
 // Below this the field's cells and the text would be a few pixels high.
 constexpr int SMALLEST_WINDOW_WIDTH = 320;
 constexpr int SMALLEST_WINDOW_HEIGHT = 240;
