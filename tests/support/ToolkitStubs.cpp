@@ -41,17 +41,11 @@ void glDrawPixels(GLsizei w, GLsizei h, GLenum format, GLenum type, const GLvoid
 }
 void glGenRenderbuffers(GLsizei n, GLuint* ids) { add("glGenRenderbuffers", {double(n)}); *ids = 7; }
 void glBindRenderbuffer(GLenum target, GLuint id) { add("glBindRenderbuffer", {double(target), double(id)}); }
-void glRenderbufferStorage(GLenum target, GLenum format, GLsizei w, GLsizei h)
-{
-    add("glRenderbufferStorage", {double(target), double(format), double(w), double(h)});
-}
+void glRenderbufferStorage(GLenum t, GLenum f, GLsizei w, GLsizei h) { add("glRenderbufferStorage", {double(t), double(f), double(w), double(h)}); }
 void glDeleteRenderbuffers(GLsizei n, const GLuint* ids) { add("glDeleteRenderbuffers", {double(n), double(*ids)}); }
 void glGenFramebuffers(GLsizei n, GLuint* ids) { add("glGenFramebuffers", {double(n)}); *ids = 9; }
 void glBindFramebuffer(GLenum target, GLuint id) { add("glBindFramebuffer", {double(target), double(id)}); }
-void glFramebufferRenderbuffer(GLenum target, GLenum attachment, GLenum kind, GLuint id)
-{
-    add("glFramebufferRenderbuffer", {double(target), double(attachment), double(kind), double(id)});
-}
+void glFramebufferRenderbuffer(GLenum t, GLenum a, GLenum k, GLuint id) { add("glFramebufferRenderbuffer", {double(t), double(a), double(k), double(id)}); }
 GLenum glCheckFramebufferStatus(GLenum target)
 {
     add("glCheckFramebufferStatus", {double(target)});
@@ -97,11 +91,7 @@ void glutIgnoreKeyRepeat(int ignore) { add("glutIgnoreKeyRepeat", {double(ignore
 void glutMainLoop() { add("glutMainLoop"); }
 void glutPostRedisplay() { add("glutPostRedisplay"); }
 void glutSwapBuffers() { add("glutSwapBuffers"); }
-int glutExtensionSupported(const char* name)
-{
-    add("glutExtensionSupported", {}, name);
-    return record::knobs.framebufferObjects;
-}
+int glutExtensionSupported(const char* name) { add("glutExtensionSupported", {}, name); return record::knobs.framebufferObjects; }
 void glutReshapeWindow(int w, int h) { add("glutReshapeWindow", {double(w), double(h)}); }
 void glutBitmapCharacter(void* font, int c) { add("glutBitmapCharacter", {double(std::uintptr_t(font)), double(c)}); }
 
