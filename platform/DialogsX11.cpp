@@ -2,6 +2,7 @@
 // their own, so that no GLUT event is handled while one is up.
 #include "platform/Platform.h"
 #include "platform/WindowIdentity.h"
+#include "platform/X11Display.h"
 
 #include <GL/glx.h>
 #include <X11/Xatom.h>
@@ -66,14 +67,6 @@ Display* openDisplay()
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
     return nullptr;
-}
-
-// The dialogs' own connection, opened once and kept for the whole run, so
-// that no message is lost to a refused connection later on.
-Display* dialogDisplay()
-{
-    static Display* display = openDisplay();
-    return display;
 }
 
 unsigned long namedColour(Display* display, const char* name, unsigned long fallback)
@@ -378,6 +371,12 @@ int runDialog(const char* title, const char* text, std::vector<DialogButton> but
 }
 
 }  // namespace
+
+Display* dialogDisplay()
+{
+    static Display* display = openDisplay();
+    return display;
+}
 
 bool displayReachable()
 {

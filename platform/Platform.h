@@ -9,6 +9,19 @@
 // whole run; false when the display cannot be reached.
 bool displayReachable();
 
+// What the window system tells of the screen before the game's window is
+// created, in screen pixels: the screen's size; the work area (the screen
+// less its panels) where the window manager publishes one; and the frame it
+// puts around an ordinary window where it tells that.
+struct DesktopArea {
+    int screenWidth = 0, screenHeight = 0;
+    bool workAreaKnown = false;
+    int workX = 0, workY = 0, workWidth = 0, workHeight = 0;
+    bool frameKnown = false;
+    int frameLeft = 0, frameRight = 0, frameTop = 0, frameBottom = 0;
+};
+DesktopArea desktopArea();
+
 // A modal question with the buttons Yes and No, shown before the game's
 // window exists. Returns true only when the player answers Yes.
 bool askYesNo(const char* caption, const char* text);

@@ -12,18 +12,16 @@
 #include "screens/MenuScreens.h"
 #include "game/SnakeGame.h"
 #include "shell/AppState.h"
+#include "shell/Presenter.h"
 
 AppState* appState = nullptr;
 MenuScreens* menuScreens = nullptr;
 SnakeGame* snakeGame = nullptr;
 HighScoreTable* highScoreTable = nullptr;
+Presenter presenter;
 
 namespace {
 
-constexpr int SURFACE_WIDTH = 1024;
-constexpr int SURFACE_HEIGHT = 768;
-constexpr int WINDOW_X = 150;
-constexpr int WINDOW_Y = 50;
 constexpr unsigned int DISPLAY_MODE = GLUT_RGB | GLUT_DOUBLE | GLUT_ACCUM | GLUT_DEPTH;  // 22
 constexpr const char* GAME_MODE = "1024x768:32";
 constexpr const char* TITLE = "Tarvik-Snake";
@@ -36,6 +34,19 @@ void leaveFullScreen()
 {
     if (glutGet(GLUT_INIT_STATE) && glutGameModeGet(GLUT_GAME_MODE_ACTIVE))
         glutLeaveGameMode();
+}
+
+// A window that would reach past the work area is opened smaller, inside it,
+// and keeps that size; the surface is shown scaled there.
+void openWindow()
+{
+    Rect window = placeWindow(desktopArea());
+    if (window != Rect{WINDOW_X, WINDOW_Y, SURFACE_WIDTH, SURFACE_HEIGHT}) {
+        glutInitWindowSize(window.width, window.height);
+        glutInitWindowPosition(window.x, window.y);
+        presenter.askFor(window.width, window.height);
+    }
+    glutCreateWindow(TITLE);
 }
 
 }  // namespace
@@ -82,7 +93,7 @@ void runApp()
         }
     }
     if (!fullScreen)
-        glutCreateWindow(TITLE);
+        openWindow();
     identifyGameWindow();
 
     glutDisplayFunc(onDisplay);
@@ -125,20 +136,23 @@ void initApp()
 
 void onReshape(int width, int height)
 {
-    if (width != SURFACE_WIDTH || height != SURFACE_HEIGHT) {
-        glutReshapeWindow(SURFACE_WIDTH, SURFACE_HEIGHT);
+    // The window is asked for its size again whenever it is told another, and
+    // meanwhile shows the surface scaled where it can.
+    bool shown = presenter.showIn(width, height);
+    if (presenter.wantedWidth() && (width != presenter.wantedWidth() || height != presenter.wantedHeight()))
+        glutReshapeWindow(presenter.wantedWidth(), presenter.wantedHeight());
+    if (!shown)
         return;
-    }
-    appState->setWidth(width);
-    appState->setHeight(height);
-    glViewport(0, 0, width, height);
+    appState->setWidth(SURFACE_WIDTH);
+    appState->setHeight(SURFACE_HEIGHT);
+    glViewport(0, 0, SURFACE_WIDTH, SURFACE_HEIGHT);
 
     // One unit per pixel, origin at the top-left corner, y growing downwards.
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    gluOrtho2D(0.0, static_cast<double>(width), 0.0, static_cast<double>(height));
+    gluOrtho2D(0.0, static_cast<double>(SURFACE_WIDTH), 0.0, static_cast<double>(SURFACE_HEIGHT));
     glScalef(1.0f, -1.0f, 1.0f);
-    glTranslatef(0.0f, static_cast<float>(-height), 0.0f);
+    glTranslatef(0.0f, static_cast<float>(-SURFACE_HEIGHT), 0.0f);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     glutPostRedisplay();

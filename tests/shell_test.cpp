@@ -1,6 +1,7 @@
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <tuple>
 
@@ -10,6 +11,8 @@
 #include "screens/MenuScreens.h"
 #include "shell/App.h"
 #include "shell/AppState.h"
+#include "shell/Presenter.h"
+#include "platform/Platform.h"
 
 namespace {
 
@@ -34,19 +37,88 @@ TEST(StartUp, CallsTheToolkitInOrderAndSwitchesOffOnlyEnabledCapabilities)
     expectGolden("start_up", runs);
 }
 
+// Where the surface goes in a window of each size, and which window is opened on each desktop: a work area
+// kept to the screen, the frame the window manager tells or an allowance of 8, 8, 40, 8, 4:3 sizes in whole
+// steps of 4 x 3, placed as near (150, 50) as the work area lets the frame be.
+TEST(Fitting, TheSurfaceKeepsItsAspectCentredAndTheWindowAndItsFrameStayInsideTheWorkArea)
+{
+    using Fit = std::tuple<int, int, Rect>;
+    for (auto [width, height, shown] : {Fit{1024, 768, {0, 0, 1024, 768}}, {640, 480, {0, 0, 640, 480}},
+                                        {1280, 1024, {0, 32, 1280, 960}}, {640, 1024, {0, 272, 640, 480}},
+                                        {960, 540, {120, 0, 720, 540}}, {803, 601, {1, 0, 801, 601}},
+                                        {802, 603, {0, 0, 802, 602}}, {0, 0, {0, 0, 0, 0}}})
+        EXPECT_EQ(fitSurface(width, height), shown) << width << " x " << height;
+    // screen; work area where published; frame where told: left, right, top, bottom
+    for (auto [d, window] : {
+             std::pair{DesktopArea{1280, 1024}, Rect{150, 50, 1024, 768}},                         // bare server: allowance
+             {{1280, 1024, true, 0, 0, 1280, 1024, true, 1, 1, 20, 5}, {150, 50, 1024, 768}},    // nothing changes
+             {{1280, 1024, true, 0, 30, 1280, 970, true, 1, 1, 20, 5}, {150, 50, 1024, 768}},    // a top panel
+             {{1280, 1024, true, 200, 0, 1080, 1024, true, 1, 1, 20, 5}, {200, 50, 1024, 768}},  // a dock on the left
+             {{1100, 900, false, 0, 0, 0, 0, true, 1, 1, 20, 5}, {74, 50, 1024, 768}},          // moved, not scaled
+             {{1366, 768, true, 0, 0, 1366, 768, true, 1, 1, 20, 5}, {150, 2, 988, 741}},
+             {{1366, 768}, {150, 0, 960, 720}},
+             {{1024, 600, true, 0, 0, 1024, 600, true, 1, 1, 20, 5}, {150, 2, 764, 573}},
+             {{1024, 600, true, -50, 0, 2000, 560, true, 1, 1, 20, 5}, {150, 1, 712, 534}},     // cut to the screen
+             {{1024, 600, true, 900, 700, 50, 50, true, 1, 1, 20, 5}, {150, 2, 764, 573}},      // off the screen: unused
+             {{300, 200, false, 0, 0, 0, 0, true, 1, 1, 20, 5}, {0, 0, 320, 240}}})             // too small even for this
+        EXPECT_EQ(placeWindow(d), window) << d.screenWidth << " x " << d.screenHeight << " at " << d.workX << ", "
+                                          << d.workY << ": " << window.x << ", " << window.y;
+}
+
+constexpr const char* PROJECTION = "glViewport 0 0 1024 768\nglMatrixMode 5889\nglLoadIdentity\ngluOrtho2D 0 1024 0 768\n"
+                                   "glScalef 1 -1 1\nglTranslatef 0 -768 0\nglMatrixMode 5888\nglLoadIdentity\n";
+
 struct Shell : ::testing::Test {
-    void SetUp() override { record::reset(); initApp(); record::calls.clear(); }
+    void SetUp() override { record::reset(); initApp(); presenter = Presenter{}; record::calls.clear(); }
 };
 
-TEST_F(Shell, ReshapeKeepsTheFixedSizeAndMapsOnePixelPerUnitDownwards)
+// At the surface's size a reshape sets up the one-pixel-a-unit projection and frames go straight to the
+// window; at any other size the window is asked again and meanwhile frames go through a framebuffer of
+// the surface's size, made once, drawn centred into the window; without framebuffers, as at first.
+TEST_F(Shell, ReshapeShowsTheSurfaceStraightAtItsSizeScaledAtAnyOtherAndAsAskedWithoutFramebuffers)
 {
     appState->setWidth(7);
-    onReshape(800, 600);
-    onReshape(1024, 767);
-    const int widthBefore = appState->getWidth();
-    onReshape(1024, 768);
-    expectGolden("reshape", listing() + "width " + std::to_string(widthBefore) + ", then " +
-                                std::to_string(appState->getWidth()) + " x " + std::to_string(appState->getHeight()) + "\n");
+    std::string log;
+    auto step = [&](const std::string& what, auto action) {
+        record::calls.clear();
+        action();
+        std::string calls = listing();
+        if (auto at = calls.find(PROJECTION); at != std::string::npos && log.find(PROJECTION) != std::string::npos)
+            calls.replace(at, std::strlen(PROJECTION), "(viewport and projection as above)\n");
+        log += "# " + what + "\n" + calls;
+    };
+    auto frame = [&](const std::string& what, bool whole = false) {
+        record::calls.clear();
+        onDisplay();
+        log += "# frame " + what + "\n" +
+               listing(whole ? record::only({"glBindFramebuffer", "glClear", "glBlitFramebuffer", "glutPostRedisplay",
+                                             "glutSwapBuffers", "glFlush"})
+                             : record::only({"glClear", "glBlitFramebuffer", "glutPostRedisplay"}));
+    };
+    record::knobs.framebufferObjects = false;
+    testing::internal::CaptureStderr();
+    step("no framebuffers, 800 x 600", [] { onReshape(800, 600); });
+    step("and 640 x 480", [] { onReshape(640, 480); });
+    presenter = Presenter{};
+    record::knobs.framebufferObjects = true;
+    record::knobs.framebufferComplete = false;
+    step("a framebuffer the driver cannot complete, 800 x 600", [] { onReshape(800, 600); });
+    log += "stderr: " + testing::internal::GetCapturedStderr();
+    log += "width " + std::to_string(appState->getWidth()) + "\n";
+    presenter = Presenter{};
+    record::knobs.framebufferComplete = true;
+    step("1024 x 768", [] { onReshape(1024, 768); });
+    frame("straight", true);
+    step("800 x 600", [] { onReshape(800, 600); });
+    frame("scaled", true);
+    frame("scaled, the next");
+    step("1280 x 1024", [] { onReshape(1280, 1024); });
+    frame("scaled");
+    presenter.askFor(0, 0);
+    step("960 x 540, asking for no size", [] { onReshape(960, 540); });
+    step("1024 x 768 again", [] { onReshape(1024, 768); });
+    frame("straight again", true);
+    expectGolden("reshape", log);
 }
 
 TEST_F(Shell, EachScreenIsDrawnAndTakesKeysThroughItsOwnerAndTheTimerStepsOnlyTheGame)

@@ -1,0 +1,128 @@
+// Where on the screen a window may go, asked of the window manager through
+// the desktop hints it publishes on the root window.
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <poll.h>
+
+#include <algorithm>
+#include <chrono>
+
+#include "platform/Platform.h"
+#include "platform/X11Display.h"
+
+namespace {
+
+// A window manager that announces frame extents answers within milliseconds;
+// one that does not answer costs the start-up no more than this.
+constexpr int FRAME_ANSWER_MS = 500;
+constexpr long MAX_FRAME = 200;  // more is taken for a window manager's mistake
+
+// The first count 32-bit values of a CARDINAL property, or false when the
+// window does not hold that many.
+bool readCardinals(Display* display, Window window, const char* name, long* values, unsigned long count,
+                   unsigned long first = 0)
+{
+    Atom type = None;
+    int format = 0;
+    unsigned long items = 0, after = 0;
+    unsigned char* data = nullptr;
+    bool read = XGetWindowProperty(display, window, XInternAtom(display, name, False), static_cast<long>(first),
+                                   static_cast<long>(count), False, XA_CARDINAL, &type, &format, &items, &after,
+                                   &data) == Success &&
+                type == XA_CARDINAL && format == 32 && items == count;
+    if (read)
+        std::copy_n(reinterpret_cast<long*>(data), count, values);
+    if (data)
+        XFree(data);
+    return read;
+}
+
+bool managerSupports(Display* display, Window root, const char* hint)
+{
+    Atom type = None;
+    int format = 0;
+    unsigned long items = 0, after = 0;
+    unsigned char* data = nullptr;
+    bool found = false;
+    if (XGetWindowProperty(display, root, XInternAtom(display, "_NET_SUPPORTED", False), 0, 4096, False, XA_ATOM,
+                           &type, &format, &items, &after, &data) == Success && type == XA_ATOM && format == 32) {
+        Atom wanted = XInternAtom(display, hint, False);
+        found = std::count(reinterpret_cast<Atom*>(data), reinterpret_cast<Atom*>(data) + items, wanted) > 0;
+    }
+    if (data)
+        XFree(data);
+    return found;
+}
+
+// The frame the window manager would give an ordinary window: it sets the
+// extents on an unmapped probe that asks for them.
+bool probeFrame(Display* display, Window root, long extents[4])
+{
+    Window probe = XCreateSimpleWindow(display, root, 0, 0, 1, 1, 0, 0, 0);
+    XSelectInput(display, probe, PropertyChangeMask);
+    Atom frameExtents = XInternAtom(display, "_NET_FRAME_EXTENTS", False);
+    XEvent request{};
+    request.xclient.type = ClientMessage;
+    request.xclient.window = probe;
+    request.xclient.message_type = XInternAtom(display, "_NET_REQUEST_FRAME_EXTENTS", False);
+    request.xclient.format = 32;
+    XSendEvent(display, root, False, SubstructureRedirectMask | SubstructureNotifyMask, &request);
+    XFlush(display);
+
+    bool answered = false;
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(FRAME_ANSWER_MS);
+    while (!answered && std::chrono::steady_clock::now() < deadline) {
+        XEvent event;
+        if (XCheckWindowEvent(display, probe, PropertyChangeMask, &event)) {
+            answered = event.xproperty.atom == frameExtents;
+            continue;
+        }
+        pollfd connection{ConnectionNumber(display), POLLIN, 0};
+        poll(&connection, 1, 20);
+    }
+    answered = answered && readCardinals(display, probe, "_NET_FRAME_EXTENTS", extents, 4);
+    XDestroyWindow(display, probe);
+    XSync(display, False);
+    XEvent leftOver;
+    while (XCheckWindowEvent(display, probe, PropertyChangeMask, &leftOver)) {
+    }
+    return answered;
+}
+
+}  // namespace
+
+DesktopArea desktopArea()
+{
+    DesktopArea area;
+    Display* display = dialogDisplay();
+    if (!display)
+        return area;
+    int screen = DefaultScreen(display);
+    Window root = RootWindow(display, screen);
+    area.screenWidth = DisplayWidth(display, screen);
+    area.screenHeight = DisplayHeight(display, screen);
+
+    // One work area per virtual desktop: the current one's.
+    long desktop = 0, work[4];
+    readCardinals(display, root, "_NET_CURRENT_DESKTOP", &desktop, 1);
+    if (readCardinals(display, root, "_NET_WORKAREA", work, 4, static_cast<unsigned long>(desktop) * 4) ||
+        readCardinals(display, root, "_NET_WORKAREA", work, 4)) {
+        // X coordinates are 16-bit: anything beyond is nonsense, kept from overflowing.
+        auto coordinate = [&](int i) { return static_cast<int>(std::clamp(work[i], -65536L, 65536L)); };
+        area.workAreaKnown = true;
+        area.workX = coordinate(0);
+        area.workY = coordinate(1);
+        area.workWidth = coordinate(2);
+        area.workHeight = coordinate(3);
+    }
+    long frame[4];
+    if (managerSupports(display, root, "_NET_REQUEST_FRAME_EXTENTS") && probeFrame(display, root, frame)) {
+        auto side = [&](int i) { return static_cast<int>(std::clamp(frame[i], 0L, MAX_FRAME)); };
+        area.frameKnown = true;
+        area.frameLeft = side(0);
+        area.frameRight = side(1);
+        area.frameTop = side(2);
+        area.frameBottom = side(3);
+    }
+    return area;
+}
