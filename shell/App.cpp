@@ -30,6 +30,10 @@ constexpr const char* TITLE = "Tarvik-Snake";
 constexpr const char* QUESTION = "Pretende jogar \"Tarvik-Snake\" em Full Screen ?";
 constexpr unsigned int FIRST_TIMER_MS = 33;
 
+// A window the compositor keeps in its full-screen state (under XWayland);
+// its size is the output's, which the surface is shown within.
+bool managedFullScreen = false;
+
 // The X server keeps a changed video mode after the program ends, so the
 // desktop's mode is put back on every way out of a full-screen run.
 void leaveFullScreen()
@@ -70,15 +74,25 @@ void runApp()
 
     bool fullScreen = false;
     if (askFullScreen()) {
-        glutGameModeString(GAME_MODE);
-        if (glutGameModeGet(GLUT_GAME_MODE_POSSIBLE)) {
-            deferStopSignals();
-            glutEnterGameMode();
-            glutSetWindowTitle(TITLE);
+        if (displayIsXWayland()) {
+            // A Wayland compositor keeps the output's mode and the keyboard
+            // focus to itself and honours no X grab: it is asked for a
+            // full-screen window, which it focuses like any other.
+            glutCreateWindow(TITLE);
             glutSetCursor(GLUT_CURSOR_NONE);
-            setFullScreenSurface();
-            std::atexit(leaveFullScreen);
-            fullScreen = true;
+            setFullScreenSurface(true);
+            managedFullScreen = fullScreen = true;
+        } else {
+            glutGameModeString(GAME_MODE);
+            if (glutGameModeGet(GLUT_GAME_MODE_POSSIBLE)) {
+                deferStopSignals();
+                glutEnterGameMode();
+                glutSetWindowTitle(TITLE);
+                glutSetCursor(GLUT_CURSOR_NONE);
+                setFullScreenSurface(false);
+                std::atexit(leaveFullScreen);
+                fullScreen = true;
+            }
         }
     }
     if (!fullScreen)
@@ -125,8 +139,13 @@ void initApp()
 void onReshape(int width, int height)
 {
     if (width != SURFACE_WIDTH || height != SURFACE_HEIGHT) {
-        glutReshapeWindow(SURFACE_WIDTH, SURFACE_HEIGHT);
-        return;
+        // The toolkit would take the window out of its full-screen state to resize it.
+        if (!managedFullScreen) {
+            glutReshapeWindow(SURFACE_WIDTH, SURFACE_HEIGHT);
+            return;
+        }
+        width = SURFACE_WIDTH;
+        height = SURFACE_HEIGHT;
     }
     appState->setWidth(width);
     appState->setHeight(height);

@@ -14,10 +14,10 @@ struct Call {
 
 namespace record {
 inline std::vector<Call> calls;
-// What the stand-ins answer: askYesNo, glutGameModeGet(GLUT_GAME_MODE_POSSIBLE), glIsEnabled,
+// What the stand-ins answer: askYesNo, glutGameModeGet(GLUT_GAME_MODE_POSSIBLE), displayIsXWayland, glIsEnabled,
 // and glutGet(GLUT_DISPLAY_MODE_POSSIBLE), true for display modes within the mask.
 inline struct Knobs {
-    bool answerYes = false, gameModePossible = false;
+    bool answerYes = false, gameModePossible = false, xwayland = false;
     std::vector<unsigned> enabledCapabilities;
     unsigned possibleModeMask = ~0u;
 } knobs;
