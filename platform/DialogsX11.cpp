@@ -285,11 +285,15 @@ void centringArea(Display* display, int& x, int& y, int& width, int& height)
 {
     XWindowAttributes surface;
     if (fullScreen.display && XGetWindowAttributes(fullScreen.display, fullScreen.window, &surface)) {
-        Window child;
-        XTranslateCoordinates(fullScreen.display, fullScreen.window, surface.root, 0, 0, &x, &y, &child);
+        x = surface.x;
+        y = surface.y;
         width = surface.width;
         height = surface.height;
-        if (!fullScreen.managed || monitorAt(display, x + width / 2, y + height / 2, x, y, width, height))
+        if (!fullScreen.managed)
+            return;
+        Window child;  // a compositor's frame may hold the window: its place on the screen, not in the frame
+        XTranslateCoordinates(fullScreen.display, fullScreen.window, surface.root, 0, 0, &x, &y, &child);
+        if (monitorAt(display, x + width / 2, y + height / 2, x, y, width, height))
             return;
     }
     int screen = DefaultScreen(display);

@@ -72,27 +72,25 @@ void runApp()
     glutInitWindowSize(SURFACE_WIDTH, SURFACE_HEIGHT);
     glutInitWindowPosition(WINDOW_X, WINDOW_Y);
 
-    bool fullScreen = false;
-    if (askFullScreen()) {
-        if (displayIsXWayland()) {
-            // A Wayland compositor keeps the output's mode and the keyboard
-            // focus to itself and honours no X grab: it is asked for a
-            // full-screen window, which it focuses like any other.
-            glutCreateWindow(TITLE);
+    bool fullScreen = askFullScreen();
+    // A Wayland compositor keeps the output's mode and the keyboard focus to
+    // itself and honours no X grab: it is asked for a full-screen window,
+    // which it focuses like any other.
+    managedFullScreen = fullScreen && displayIsXWayland();
+    if (managedFullScreen) {
+        glutCreateWindow(TITLE);
+        glutSetCursor(GLUT_CURSOR_NONE);
+        setFullScreenSurface(true);
+    } else if (fullScreen) {
+        glutGameModeString(GAME_MODE);
+        fullScreen = glutGameModeGet(GLUT_GAME_MODE_POSSIBLE);
+        if (fullScreen) {
+            deferStopSignals();
+            glutEnterGameMode();
+            glutSetWindowTitle(TITLE);
             glutSetCursor(GLUT_CURSOR_NONE);
-            setFullScreenSurface(true);
-            managedFullScreen = fullScreen = true;
-        } else {
-            glutGameModeString(GAME_MODE);
-            if (glutGameModeGet(GLUT_GAME_MODE_POSSIBLE)) {
-                deferStopSignals();
-                glutEnterGameMode();
-                glutSetWindowTitle(TITLE);
-                glutSetCursor(GLUT_CURSOR_NONE);
-                setFullScreenSurface(false);
-                std::atexit(leaveFullScreen);
-                fullScreen = true;
-            }
+            setFullScreenSurface(false);
+            std::atexit(leaveFullScreen);
         }
     }
     if (!fullScreen)
