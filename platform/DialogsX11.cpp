@@ -1,6 +1,7 @@
 // The start-up question and the error box, drawn with Xlib on a connection of
 // their own, so that no GLUT event is handled while one is up.
 #include "platform/Platform.h"
+#include "platform/X11Display.h"
 
 #include <GL/glx.h>
 #include <X11/Xatom.h>
@@ -69,13 +70,6 @@ Display* openDisplay()
     return nullptr;
 }
 
-// The dialogs' own connection, opened once and kept for the whole run, so
-// that no message is lost to a refused connection later on.
-Display* dialogDisplay()
-{
-    static Display* display = openDisplay();
-    return display;
-}
 
 unsigned long namedColour(Display* display, const char* name, unsigned long fallback)
 {
@@ -452,34 +446,15 @@ int runDialog(const char* title, const char* text, std::vector<DialogButton> but
 
 }  // namespace
 
+Display* dialogDisplay()
+{
+    static Display* display = openDisplay();
+    return display;
+}
+
 bool displayReachable()
 {
     return dialogDisplay() != nullptr;
-}
-
-bool displayIsXWayland()
-{
-    // XWayland offers an extension of its name from version 23.1 on; the
-    // earlier ones are known by the names of their outputs.
-    Display* display = dialogDisplay();
-    int opcode = 0, event = 0, error = 0;
-    if (!display)
-        return false;
-    if (XQueryExtension(display, "XWAYLAND", &opcode, &event, &error))
-        return true;
-    if (!XRRQueryExtension(display, &event, &error))
-        return false;
-    bool xwayland = false;
-    if (XRRScreenResources* resources = XRRGetScreenResources(display, DefaultRootWindow(display))) {
-        for (int i = 0; i < resources->noutput && !xwayland; ++i) {
-            if (XRROutputInfo* output = XRRGetOutputInfo(display, resources, resources->outputs[i])) {
-                xwayland = std::strncmp(output->name, "XWAYLAND", 8) == 0;
-                XRRFreeOutputInfo(output);
-            }
-        }
-        XRRFreeScreenResources(resources);
-    }
-    return xwayland;
 }
 
 bool askYesNo(const char* caption, const char* text)

@@ -9,6 +9,23 @@
 // whole run; false when the display cannot be reached.
 bool displayReachable();
 
+// What the window system tells of the screen before the game's window is
+// created, in screen pixels: the screen's size; the work area (the screen
+// less its panels) where the window manager publishes one; and the frame it
+// puts around an ordinary window where it tells that.
+struct DesktopArea {
+    int screenWidth = 0, screenHeight = 0;
+    bool workAreaKnown = false;
+    int workX = 0, workY = 0, workWidth = 0, workHeight = 0;
+    bool frameKnown = false;
+    int frameLeft = 0, frameRight = 0, frameTop = 0, frameBottom = 0;
+};
+DesktopArea desktopArea();
+
+// Whether the display is XWayland, where a Wayland compositor owns the
+// output's mode and the keyboard focus and honours no X grab.
+bool displayIsXWayland();
+
 // A modal question with the buttons Yes and No, shown before the game's
 // window exists. Returns true only when the player answers Yes.
 bool askYesNo(const char* caption, const char* text);
@@ -16,10 +33,6 @@ bool askYesNo(const char* caption, const char* text);
 // A modal message with a single OK button; returns once the player has
 // dismissed it. A trailing line feed in the text is not shown as a blank line.
 void showErrorBox(const char* caption, const char* text);
-
-// Whether the display is XWayland, where a Wayland compositor owns the
-// output's mode and the keyboard focus and honours no X grab.
-bool displayIsXWayland();
 
 // Called with the full-screen surface's OpenGL context current. In the game
 // mode the toolkit holds the keyboard and the pointer for that surface, so

@@ -12,16 +12,16 @@
 #include "screens/MenuScreens.h"
 #include "game/SnakeGame.h"
 #include "shell/AppState.h"
+#include "shell/Presenter.h"
 
 AppState* appState = nullptr;
 MenuScreens* menuScreens = nullptr;
 SnakeGame* snakeGame = nullptr;
 HighScoreTable* highScoreTable = nullptr;
+Presenter presenter;
 
 namespace {
 
-constexpr int SURFACE_WIDTH = 1024;
-constexpr int SURFACE_HEIGHT = 768;
 constexpr int WINDOW_X = 150;
 constexpr int WINDOW_Y = 50;
 constexpr unsigned int DISPLAY_MODE = GLUT_RGB | GLUT_DOUBLE | GLUT_ACCUM | GLUT_DEPTH;  // 22
@@ -30,16 +30,25 @@ constexpr const char* TITLE = "Tarvik-Snake";
 constexpr const char* QUESTION = "Pretende jogar \"Tarvik-Snake\" em Full Screen ?";
 constexpr unsigned int FIRST_TIMER_MS = 33;
 
-// A window the compositor keeps in its full-screen state (under XWayland);
-// its size is the output's, which the surface is shown within.
-bool managedFullScreen = false;
-
 // The X server keeps a changed video mode after the program ends, so the
 // desktop's mode is put back on every way out of a full-screen run.
 void leaveFullScreen()
 {
     if (glutGet(GLUT_INIT_STATE) && glutGameModeGet(GLUT_GAME_MODE_ACTIVE))
         glutLeaveGameMode();
+}
+
+// A window that would reach past the work area is opened smaller, inside it,
+// and keeps that size; the surface is shown scaled there.
+void openWindow()
+{
+    Rect window = placeWindow(desktopArea());
+    if (window != Rect{WINDOW_X, WINDOW_Y, SURFACE_WIDTH, SURFACE_HEIGHT}) {
+        glutInitWindowSize(window.width, window.height);
+        glutInitWindowPosition(window.x, window.y);
+        presenter.askFor(window.width, window.height);
+    }
+    glutCreateWindow(TITLE);
 }
 
 }  // namespace
@@ -76,11 +85,13 @@ void runApp()
     // A Wayland compositor keeps the output's mode and the keyboard focus to
     // itself and honours no X grab: it is asked for a full-screen window,
     // which it focuses like any other.
-    managedFullScreen = fullScreen && displayIsXWayland();
-    if (managedFullScreen) {
+    if (fullScreen && displayIsXWayland()) {
         glutCreateWindow(TITLE);
         glutSetCursor(GLUT_CURSOR_NONE);
         setFullScreenSurface(true);
+        // The output's size, shown scaled; the toolkit would take the window
+        // out of its full-screen state to resize it.
+        presenter.askFor(0, 0);
     } else if (fullScreen) {
         glutGameModeString(GAME_MODE);
         fullScreen = glutGameModeGet(GLUT_GAME_MODE_POSSIBLE);
@@ -94,7 +105,7 @@ void runApp()
         }
     }
     if (!fullScreen)
-        glutCreateWindow(TITLE);
+        openWindow();
 
     glutDisplayFunc(onDisplay);
     glutReshapeFunc(onReshape);
@@ -136,25 +147,23 @@ void initApp()
 
 void onReshape(int width, int height)
 {
-    if (width != SURFACE_WIDTH || height != SURFACE_HEIGHT) {
-        // The toolkit would take the window out of its full-screen state to resize it.
-        if (!managedFullScreen) {
-            glutReshapeWindow(SURFACE_WIDTH, SURFACE_HEIGHT);
-            return;
-        }
-        width = SURFACE_WIDTH;
-        height = SURFACE_HEIGHT;
-    }
-    appState->setWidth(width);
-    appState->setHeight(height);
-    glViewport(0, 0, width, height);
+    // The window is asked for its size again whenever it is told another, and
+    // meanwhile shows the surface scaled where it can.
+    bool shown = presenter.showIn(width, height);
+    if (presenter.wantedWidth() && (width != presenter.wantedWidth() || height != presenter.wantedHeight()))
+        glutReshapeWindow(presenter.wantedWidth(), presenter.wantedHeight());
+    if (!shown)
+        return;
+    appState->setWidth(SURFACE_WIDTH);
+    appState->setHeight(SURFACE_HEIGHT);
+    glViewport(0, 0, SURFACE_WIDTH, SURFACE_HEIGHT);
 
     // One unit per pixel, origin at the top-left corner, y growing downwards.
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    gluOrtho2D(0.0, static_cast<double>(width), 0.0, static_cast<double>(height));
+    gluOrtho2D(0.0, static_cast<double>(SURFACE_WIDTH), 0.0, static_cast<double>(SURFACE_HEIGHT));
     glScalef(1.0f, -1.0f, 1.0f);
-    glTranslatef(0.0f, static_cast<float>(-height), 0.0f);
+    glTranslatef(0.0f, static_cast<float>(-SURFACE_HEIGHT), 0.0f);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     glutPostRedisplay();

@@ -4,6 +4,7 @@ class AppState;
 class MenuScreens;
 class SnakeGame;
 class HighScoreTable;
+class Presenter;
 
 // The four objects that hold the whole state of the program: created once by
 // initApp, in this order, and never destroyed.
@@ -11,6 +12,8 @@ extern AppState* appState;
 extern MenuScreens* menuScreens;
 extern SnakeGame* snakeGame;
 extern HighScoreTable* highScoreTable;
+// How frames reach the window: straight, or scaled to a window of another size.
+extern Presenter presenter;
 
 // Start-up: the question, the surface, the callbacks, initApp, then the main loop.
 void runApp();

@@ -4,6 +4,7 @@
 #include "screens/MenuScreens.h"
 #include "shell/App.h"
 #include "shell/AppState.h"
+#include "shell/Presenter.h"
 
 namespace {
 
@@ -26,6 +27,7 @@ void dispatchKey(unsigned char key, int special, int x, int y)
 
 void onDisplay()
 {
+    presenter.beginFrame();
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     switch (appState->getScreen()) {
     case SCREEN_MAIN_MENU: menuScreens->drawMainMenu(); break;
@@ -36,6 +38,7 @@ void onDisplay()
     case SCREEN_ABOUT: menuScreens->drawAbout(); break;
     default: break;
     }
+    presenter.endFrame();
     glutSwapBuffers();
     glFlush();
 }

@@ -10,6 +10,8 @@
 #include "screens/MenuScreens.h"
 #include "shell/App.h"
 #include "shell/AppState.h"
+#include "shell/Presenter.h"
+#include "platform/Platform.h"
 
 namespace {
 
@@ -20,9 +22,11 @@ namespace {
 TEST(StartUp, CallsTheToolkitInOrderAndSwitchesOffOnlyEnabledCapabilities)
 {
     std::string runs;
-    for (auto [yes, possible, mask, xwayland] : {std::tuple{false, false, ~0u, true}, {true, true, GLUT_DOUBLE | GLUT_DEPTH, false},
-                                                 {true, true, ~0u, true}, {true, false, unsigned(GLUT_DOUBLE), false}}) {
+    for (auto [yes, possible, mask, xwayland] :
+         {std::tuple{false, false, ~0u, true}, {true, true, GLUT_DOUBLE | GLUT_DEPTH, false}, {true, true, ~0u, true},
+          {true, false, unsigned(GLUT_DOUBLE), false}}) {
         delete appState; delete menuScreens; delete snakeGame; delete highScoreTable;  // each start-up makes them anew
+        presenter = Presenter{};
         record::reset();
         record::knobs.enabledCapabilities = {GL_FOG, GL_DEPTH_TEST};
         record::knobs.answerYes = yes;
@@ -30,28 +34,97 @@ TEST(StartUp, CallsTheToolkitInOrderAndSwitchesOffOnlyEnabledCapabilities)
         record::knobs.possibleModeMask = mask;
         record::knobs.xwayland = xwayland;
         runApp();
-        onReshape(1920, 1080);
         std::erase_if(record::calls, [](const Call& c) { return c.name == "showErrorBox"; });  // no pictures here
         runs += "# " + std::string(yes ? "yes" : "no") + (possible ? ", game mode possible" : "") +
                 (xwayland ? ", XWayland" : "") + "\n" + listing() +
                 "screen " + std::to_string(appState->getScreen()) + ", rate " + std::to_string(appState->tickRate) + "\n";
+        record::calls.clear();
+        onReshape(1920, 1080);
+        runs += "reshaped to 1920 x 1080: " + listing(record::only({"glutReshapeWindow", "glViewport"}));
     }
     expectGolden("start_up", runs);
 }
 
+// Where the surface goes in a window of each size, and which window is opened on each desktop: a work area
+// kept to the screen, the frame the window manager tells or an allowance of 8, 8, 40, 8, 4:3 sizes in whole
+// steps of 4 x 3, placed as near (150, 50) as the work area lets the frame be.
+TEST(Fitting, TheSurfaceKeepsItsAspectCentredAndTheWindowAndItsFrameStayInsideTheWorkArea)
+{
+    using Fit = std::tuple<int, int, Rect>;
+    for (auto [width, height, shown] : {Fit{1024, 768, {0, 0, 1024, 768}}, {640, 480, {0, 0, 640, 480}},
+                                        {1280, 1024, {0, 32, 1280, 960}}, {640, 1024, {0, 272, 640, 480}},
+                                        {960, 540, {120, 0, 720, 540}}, {803, 601, {1, 0, 801, 601}},
+                                        {802, 603, {0, 0, 802, 602}}, {0, 0, {0, 0, 0, 0}}})
+        EXPECT_EQ(fitSurface(width, height), shown) << width << " x " << height;
+    auto desktop = [](int w, int h, std::tuple<int, int, int, int> work, std::tuple<int, int, int, int> frame) {
+        DesktopArea d{.screenWidth = w, .screenHeight = h, .workAreaKnown = std::get<2>(work) > 0};
+        std::tie(d.workX, d.workY, d.workWidth, d.workHeight) = work;
+        d.frameKnown = std::get<2>(frame) > 0;
+        std::tie(d.frameLeft, d.frameRight, d.frameTop, d.frameBottom) = frame;
+        return d;
+    };
+    const std::tuple<int, int, int, int> none{}, openbox{1, 1, 20, 5};
+    for (auto [d, window] : {
+             std::pair{desktop(1280, 1024, none, none), Rect{150, 50, 1024, 768}},           // bare server: allowance
+             {desktop(1280, 1024, {0, 0, 1280, 1024}, openbox), {150, 50, 1024, 768}},      // nothing changes
+             {desktop(1280, 1024, {0, 30, 1280, 970}, openbox), {150, 50, 1024, 768}},      // a top panel
+             {desktop(1280, 1024, {200, 0, 1080, 1024}, openbox), {200, 50, 1024, 768}},    // a dock on the left
+             {desktop(1100, 900, none, openbox), {74, 50, 1024, 768}},                      // moved, not scaled
+             {desktop(1366, 768, {0, 0, 1366, 768}, openbox), {150, 2, 988, 741}},
+             {desktop(1366, 768, none, none), {150, 0, 960, 720}},
+             {desktop(1024, 600, {0, 0, 1024, 600}, openbox), {150, 2, 764, 573}},
+             {desktop(1024, 600, {-50, 0, 2000, 560}, openbox), {150, 1, 712, 534}},       // cut to the screen
+             {desktop(1024, 600, {900, 700, 50, 50}, openbox), {150, 2, 764, 573}},        // off the screen: unused
+             {desktop(300, 200, none, openbox), {0, 0, 320, 240}}})                         // too small even for this
+        EXPECT_EQ(placeWindow(d), window) << d.screenWidth << " x " << d.screenHeight << " at " << d.workX << ", "
+                                          << d.workY << ": " << window.x << ", " << window.y;
+}
+
 struct Shell : ::testing::Test {
-    void SetUp() override { record::reset(); initApp(); record::calls.clear(); }
+    void SetUp() override { record::reset(); initApp(); presenter = Presenter{}; record::calls.clear(); }
 };
 
-TEST_F(Shell, ReshapeKeepsTheFixedSizeAndMapsOnePixelPerUnitDownwards)
+// At the surface's size a reshape sets up the one-pixel-a-unit projection and frames go straight to the
+// window; at any other size the window is asked again and meanwhile frames go through a framebuffer of
+// the surface's size, made once, drawn centred into the window; without framebuffers, as at first.
+TEST_F(Shell, ReshapeShowsTheSurfaceStraightAtItsSizeScaledAtAnyOtherAndAsAskedWithoutFramebuffers)
 {
     appState->setWidth(7);
-    onReshape(800, 600);
-    onReshape(1024, 767);
-    const int widthBefore = appState->getWidth();
-    onReshape(1024, 768);
-    expectGolden("reshape", listing() + "width " + std::to_string(widthBefore) + ", then " +
-                                std::to_string(appState->getWidth()) + " x " + std::to_string(appState->getHeight()) + "\n");
+    std::string log;
+    auto step = [&](const std::string& what, auto action) {
+        record::calls.clear();
+        action();
+        log += "# " + what + "\n" + listing();
+    };
+    auto frame = [&](const std::string& what) {
+        record::calls.clear();
+        onDisplay();
+        log += "# frame " + what + "\n" +
+               listing(record::only({"glBindFramebuffer", "glClear", "glBlitFramebuffer", "glutSwapBuffers", "glFlush"}));
+    };
+    record::knobs.framebufferObjects = false;
+    testing::internal::CaptureStderr();
+    step("no framebuffers, 800 x 600", [] { onReshape(800, 600); });
+    step("and 640 x 480", [] { onReshape(640, 480); });
+    presenter = Presenter{};
+    record::knobs.framebufferObjects = true;
+    record::knobs.framebufferComplete = false;
+    step("a framebuffer the driver cannot complete, 800 x 600", [] { onReshape(800, 600); });
+    log += "stderr: " + testing::internal::GetCapturedStderr();
+    log += "width " + std::to_string(appState->getWidth()) + "\n";
+    presenter = Presenter{};
+    record::knobs.framebufferComplete = true;
+    step("1024 x 768", [] { onReshape(1024, 768); });
+    frame("straight");
+    step("800 x 600", [] { onReshape(800, 600); });
+    frame("scaled");
+    step("1280 x 1024", [] { onReshape(1280, 1024); });
+    frame("scaled");
+    presenter.askFor(0, 0);
+    step("960 x 540, asking for no size", [] { onReshape(960, 540); });
+    step("1024 x 768 again", [] { onReshape(1024, 768); });
+    frame("straight again");
+    expectGolden("reshape", log);
 }
 
 TEST_F(Shell, EachScreenIsDrawnAndTakesKeysThroughItsOwnerAndTheTimerStepsOnlyTheGame)

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/Platform.h"
+
 struct Call {
     std::string name;
     std::vector<double> args;  // numbers in the order they were passed
@@ -14,10 +16,13 @@ struct Call {
 
 namespace record {
 inline std::vector<Call> calls;
-// What the stand-ins answer: askYesNo, glutGameModeGet(GLUT_GAME_MODE_POSSIBLE), displayIsXWayland, glIsEnabled,
-// and glutGet(GLUT_DISPLAY_MODE_POSSIBLE), true for display modes within the mask.
+// What the stand-ins answer: askYesNo, glutGameModeGet(GLUT_GAME_MODE_POSSIBLE), displayIsXWayland,
+// glIsEnabled, glutGet(GLUT_DISPLAY_MODE_POSSIBLE), true for display modes within the mask, framebuffer
+// objects (glutExtensionSupported, glCheckFramebufferStatus) and desktopArea.
 inline struct Knobs {
-    bool answerYes = false, gameModePossible = false, xwayland = false;
+    bool answerYes = false, gameModePossible = false, xwayland = false, framebufferObjects = true,
+         framebufferComplete = true;
+    DesktopArea desktop{.screenWidth = 1280, .screenHeight = 1024};
     std::vector<unsigned> enabledCapabilities;
     unsigned possibleModeMask = ~0u;
 } knobs;

@@ -1,6 +1,8 @@
 // Stand-ins for every OpenGL, GLU, GLUT and dialog entry point the game calls: each records its
 // name and arguments; the few that answer take their answer from the knobs in Recorder.h.
+#define GL_GLEXT_PROTOTYPES
 #include <GL/freeglut.h>
+#include <GL/glext.h>
 #include <GL/glu.h>
 
 #include "platform/Platform.h"
@@ -37,6 +39,31 @@ void glDrawPixels(GLsizei w, GLsizei h, GLenum format, GLenum type, const GLvoid
 {
     add("glDrawPixels", {double(w), double(h), double(format), double(type)});
 }
+void glGenRenderbuffers(GLsizei n, GLuint* ids) { add("glGenRenderbuffers", {double(n)}); *ids = 7; }
+void glBindRenderbuffer(GLenum target, GLuint id) { add("glBindRenderbuffer", {double(target), double(id)}); }
+void glRenderbufferStorage(GLenum target, GLenum format, GLsizei w, GLsizei h)
+{
+    add("glRenderbufferStorage", {double(target), double(format), double(w), double(h)});
+}
+void glDeleteRenderbuffers(GLsizei n, const GLuint* ids) { add("glDeleteRenderbuffers", {double(n), double(*ids)}); }
+void glGenFramebuffers(GLsizei n, GLuint* ids) { add("glGenFramebuffers", {double(n)}); *ids = 9; }
+void glBindFramebuffer(GLenum target, GLuint id) { add("glBindFramebuffer", {double(target), double(id)}); }
+void glFramebufferRenderbuffer(GLenum target, GLenum attachment, GLenum kind, GLuint id)
+{
+    add("glFramebufferRenderbuffer", {double(target), double(attachment), double(kind), double(id)});
+}
+GLenum glCheckFramebufferStatus(GLenum target)
+{
+    add("glCheckFramebufferStatus", {double(target)});
+    return record::knobs.framebufferComplete ? GL_FRAMEBUFFER_COMPLETE : GL_FRAMEBUFFER_UNSUPPORTED;
+}
+void glDeleteFramebuffers(GLsizei n, const GLuint* ids) { add("glDeleteFramebuffers", {double(n), double(*ids)}); }
+void glBlitFramebuffer(GLint sx0, GLint sy0, GLint sx1, GLint sy1, GLint dx0, GLint dy0, GLint dx1, GLint dy1,
+                       GLbitfield mask, GLenum filter)
+{
+    add("glBlitFramebuffer", {double(sx0), double(sy0), double(sx1), double(sy1), double(dx0), double(dy0), double(dx1),
+                              double(dy1), double(mask), double(filter)});
+}
 void gluOrtho2D(GLdouble l, GLdouble r, GLdouble b, GLdouble t) { add("gluOrtho2D", {l, r, b, t}); }
 
 void glutInit(int* argc, char** argv) { add("glutInit", {double(*argc)}, argv[0]); }
@@ -70,10 +97,16 @@ void glutIgnoreKeyRepeat(int ignore) { add("glutIgnoreKeyRepeat", {double(ignore
 void glutMainLoop() { add("glutMainLoop"); }
 void glutPostRedisplay() { add("glutPostRedisplay"); }
 void glutSwapBuffers() { add("glutSwapBuffers"); }
+int glutExtensionSupported(const char* name)
+{
+    add("glutExtensionSupported", {}, name);
+    return record::knobs.framebufferObjects;
+}
 void glutReshapeWindow(int w, int h) { add("glutReshapeWindow", {double(w), double(h)}); }
 void glutBitmapCharacter(void* font, int c) { add("glutBitmapCharacter", {double(std::uintptr_t(font)), double(c)}); }
 
 bool displayReachable() { add("displayReachable"); return true; }
+DesktopArea desktopArea() { add("desktopArea"); return record::knobs.desktop; }
 bool askYesNo(const char* caption, const char* text)
 {
     add("askYesNo", {}, std::string(caption) + "|" + text);

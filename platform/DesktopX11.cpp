@@ -1,0 +1,153 @@
+// Where on the screen a window may go, asked of the window manager through
+// the desktop hints it publishes on the root window.
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/extensions/Xrandr.h>
+#include <poll.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+
+#include "platform/Platform.h"
+#include "platform/X11Display.h"
+
+namespace {
+
+// A window manager that announces frame extents answers within milliseconds;
+// one that does not answer costs the start-up no more than this.
+constexpr int FRAME_ANSWER_MS = 500;
+constexpr long MAX_FRAME = 200;  // more is taken for a window manager's mistake
+
+// The first count 32-bit values of a CARDINAL property, or false when the
+// window does not hold that many.
+bool readCardinals(Display* display, Window window, const char* name, long* values, unsigned long count,
+                   unsigned long first = 0)
+{
+    Atom type = None;
+    int format = 0;
+    unsigned long items = 0, after = 0;
+    unsigned char* data = nullptr;
+    bool read = XGetWindowProperty(display, window, XInternAtom(display, name, False), static_cast<long>(first),
+                                   static_cast<long>(count), False, XA_CARDINAL, &type, &format, &items, &after,
+                                   &data) == Success &&
+                type == XA_CARDINAL && format == 32 && items == count;
+    if (read)
+        std::copy_n(reinterpret_cast<long*>(data), count, values);
+    if (data)
+        XFree(data);
+    return read;
+}
+
+bool managerSupports(Display* display, Window root, const char* hint)
+{
+    Atom type = None;
+    int format = 0;
+    unsigned long items = 0, after = 0;
+    unsigned char* data = nullptr;
+    bool found = false;
+    if (XGetWindowProperty(display, root, XInternAtom(display, "_NET_SUPPORTED", False), 0, 4096, False, XA_ATOM,
+                           &type, &format, &items, &after, &data) == Success && type == XA_ATOM && format == 32) {
+        Atom wanted = XInternAtom(display, hint, False);
+        found = std::count(reinterpret_cast<Atom*>(data), reinterpret_cast<Atom*>(data) + items, wanted) > 0;
+    }
+    if (data)
+        XFree(data);
+    return found;
+}
+
+// The frame the window manager would give an ordinary window: it sets the
+// extents on an unmapped probe that asks for them.
+bool probeFrame(Display* display, Window root, long extents[4])
+{
+    Window probe = XCreateSimpleWindow(display, root, 0, 0, 1, 1, 0, 0, 0);
+    XSelectInput(display, probe, PropertyChangeMask);
+    Atom frameExtents = XInternAtom(display, "_NET_FRAME_EXTENTS", False);
+    XEvent request{};
+    request.xclient.type = ClientMessage;
+    request.xclient.window = probe;
+    request.xclient.message_type = XInternAtom(display, "_NET_REQUEST_FRAME_EXTENTS", False);
+    request.xclient.format = 32;
+    XSendEvent(display, root, False, SubstructureRedirectMask | SubstructureNotifyMask, &request);
+    XFlush(display);
+
+    bool answered = false;
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(FRAME_ANSWER_MS);
+    while (!answered && std::chrono::steady_clock::now() < deadline) {
+        XEvent event;
+        if (XCheckWindowEvent(display, probe, PropertyChangeMask, &event)) {
+            answered = event.xproperty.atom == frameExtents;
+            continue;
+        }
+        pollfd connection{ConnectionNumber(display), POLLIN, 0};
+        poll(&connection, 1, 20);
+    }
+    answered = answered && readCardinals(display, probe, "_NET_FRAME_EXTENTS", extents, 4);
+    XDestroyWindow(display, probe);
+    XSync(display, False);
+    XEvent leftOver;
+    while (XCheckWindowEvent(display, probe, PropertyChangeMask, &leftOver)) {
+    }
+    return answered;
+}
+
+}  // namespace
+
+DesktopArea desktopArea()
+{
+    DesktopArea area;
+    Display* display = dialogDisplay();
+    if (!display)
+        return area;
+    int screen = DefaultScreen(display);
+    Window root = RootWindow(display, screen);
+    area.screenWidth = DisplayWidth(display, screen);
+    area.screenHeight = DisplayHeight(display, screen);
+
+    // One work area per virtual desktop: the current one's.
+    long desktop = 0, work[4];
+    readCardinals(display, root, "_NET_CURRENT_DESKTOP", &desktop, 1);
+    if (readCardinals(display, root, "_NET_WORKAREA", work, 4, static_cast<unsigned long>(desktop) * 4) ||
+        readCardinals(display, root, "_NET_WORKAREA", work, 4)) {
+        area.workAreaKnown = true;
+        area.workX = static_cast<int>(work[0]);
+        area.workY = static_cast<int>(work[1]);
+        area.workWidth = static_cast<int>(work[2]);
+        area.workHeight = static_cast<int>(work[3]);
+    }
+    long frame[4];
+    if (managerSupports(display, root, "_NET_REQUEST_FRAME_EXTENTS") && probeFrame(display, root, frame)) {
+        auto side = [&](int i) { return static_cast<int>(std::clamp(frame[i], 0L, MAX_FRAME)); };
+        area.frameKnown = true;
+        area.frameLeft = side(0);
+        area.frameRight = side(1);
+        area.frameTop = side(2);
+        area.frameBottom = side(3);
+    }
+    return area;
+}
+
+bool displayIsXWayland()
+{
+    // XWayland offers an extension of its name from version 23.1 on; the
+    // earlier ones are known by the names of their outputs.
+    Display* display = dialogDisplay();
+    int opcode = 0, event = 0, error = 0;
+    if (!display)
+        return false;
+    if (XQueryExtension(display, "XWAYLAND", &opcode, &event, &error))
+        return true;
+    if (!XRRQueryExtension(display, &event, &error))
+        return false;
+    bool xwayland = false;
+    if (XRRScreenResources* resources = XRRGetScreenResources(display, DefaultRootWindow(display))) {
+        for (int i = 0; i < resources->noutput && !xwayland; ++i) {
+            if (XRROutputInfo* output = XRRGetOutputInfo(display, resources, resources->outputs[i])) {
+                xwayland = std::strncmp(output->name, "XWAYLAND", 8) == 0;
+                XRRFreeOutputInfo(output);
+            }
+        }
+        XRRFreeScreenResources(resources);
+    }
+    return xwayland;
+}
