@@ -14,7 +14,7 @@ from harness import EXE, Game, as_user, wait_for
 
 USER = "nobody"
 OUTPUT = (1920, 1080)
-BANNER = bytes((128, 128, 204))  # the game screen's banner
+BANNER = (128, 128, 204)  # the game screen's banner
 
 
 class Sway:
@@ -81,9 +81,15 @@ class Sway:
     def wait_gone(self, title):
         wait_for(lambda: title not in self.views(), 20, title + " stayed")
 
-    def banner_shown(self):
-        """Whether the output shows the game screen's banner, wherever the surface stands."""
-        return self.output("grim", "-t", "ppm", "-").count(BANNER) > 10000
+    def shown(self, x, y):
+        """The colour the output shows at a point of the surface, which fills its height, centred."""
+        scale, left = OUTPUT[1] / 768, (OUTPUT[0] - 1024 * OUTPUT[1] // 768) // 2
+        return self.pixel(left + round(x * scale), round(y * scale))
+
+    def pixel(self, x, y):
+        shot = self.output("grim", "-t", "ppm", "-")  # a header of three lines, then red, green, blue
+        start = len(b"\n".join(shot.split(b"\n", 3)[:3])) + 1 + 3 * (y * OUTPUT[0] + x)
+        return tuple(shot[start:start + 3])
 
     def stop(self):
         for process in reversed(self.processes):
@@ -118,7 +124,8 @@ class Wayland(unittest.TestCase):
         self.sway.wait_gone("Error")
         self.assert_full_screen()
         self.sway.key("1")
-        wait_for(self.sway.banner_shown, 20, "no game started")
+        wait_for(lambda: self.sway.shown(1000, 25) == BANNER, 20, "no game started")  # the banner's far end
+        self.assertEqual((self.sway.pixel(0, 540), self.sway.pixel(OUTPUT[0] - 1, 540)), ((0, 0, 0),) * 2)
         other = self.sway.start("xmessage", "-title", "Other", "another application")
         wait_for(lambda: "Other" in self.sway.views(), 20, "no other window")
         other.kill()
