@@ -69,7 +69,9 @@ bool Presenter::showIn(int windowWidth, int windowHeight)
         askFor(SURFACE_WIDTH, SURFACE_HEIGHT);
         return false;
     }
-    picture = fitSurface(windowWidth, windowHeight);
+    Rect fitted = fitSurface(windowWidth, windowHeight);
+    resized = resized || fitted != picture;
+    picture = fitted;
     return true;
 }
 
@@ -113,4 +115,10 @@ void Presenter::endFrame()
     glBlitFramebuffer(0, 0, SURFACE_WIDTH, SURFACE_HEIGHT, picture.x, picture.y, picture.x + picture.width,
                       picture.y + picture.height, GL_COLOR_BUFFER_BIT, GL_LINEAR);
     glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+    // Mesa's software renderer sizes the window's buffers anew only at the
+    // swap after a resize: the first frame at a new size is drawn again.
+    if (resized) {
+        resized = false;
+        glutPostRedisplay();
+    }
 }

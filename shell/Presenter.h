@@ -57,6 +57,7 @@ private:
     Rect wanted{0, 0, SURFACE_WIDTH, SURFACE_HEIGHT};
     Rect picture;                  // where the scaled surface goes in the window
     bool scaled = false;
+    bool resized = false;          // no scaled frame drawn yet at this window size
     bool unavailable = false;      // the driver has no framebuffer objects
     unsigned int framebuffer = 0;  // made at the first size other than the surface's
     unsigned int colour = 0;

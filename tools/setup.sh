@@ -11,6 +11,7 @@ if [ "${1:-}" = "--test" ]; then
              libstb-dev fonts-dejavu-core valgrind python3)
   packages+=("${packaging[@]}" lintian desktop-file-utils appstream)
   packages+=(xserver-xorg-core xserver-xorg-video-dummy libxxf86vm1 libxfixes3)  # full screen: Xorg with video modes
+  packages+=(i3-wm openbox)  # window managers: a tiling and a stacking one
   packages+=(sway xwayland wtype grim)  # full screen on a Wayland desktop: a headless compositor
 fi
 if [ "${1:-}" = "--package" ]; then

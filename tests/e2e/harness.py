@@ -229,11 +229,11 @@ class Game:
         for wid, *_ in self.server.windows("^Error$"):
             self.answer_dialog(wid, "Return")
 
-    def wait_window(self):
-        """Waits for the game's 1024 x 768 surface and focuses it."""
+    def wait_window(self, size=SURFACE):
+        """Waits for the game's window, of that size unless None, and focuses it."""
         def surface():
-            return next((w[0] for w in self.server.windows() if tuple(w[3:]) == SURFACE), None)
-        self.window = wait_for(surface, 60 * self.slowness, "no 1024x768 game window", interval=0.1 * self.slowness)
+            return next((w[0] for w in self.server.windows() if size in (None, tuple(w[3:]))), None)
+        self.window = wait_for(surface, 60 * self.slowness, f"no game window of {size}", interval=0.1 * self.slowness)
         self.server.xdotool("windowfocus", "--sync", self.window)
         return self.window
 
