@@ -16,31 +16,22 @@
 namespace {
 
 // The start-up runs against the stand-ins, where glutMainLoop returns at once: the window, or the
-// game mode when possible, or under XWayland a window in the compositor's full-screen state, which a
-// reshape to the output's size leaves in that state; display modes without the accumulation, then
-// the depth buffer.
+// game mode when possible, and display modes without the accumulation, then the depth buffer.
 TEST(StartUp, CallsTheToolkitInOrderAndSwitchesOffOnlyEnabledCapabilities)
 {
     std::string runs;
-    for (auto [yes, possible, mask, xwayland] :
-         {std::tuple{false, false, ~0u, true}, {true, true, GLUT_DOUBLE | GLUT_DEPTH, false}, {true, true, ~0u, true},
-          {true, false, unsigned(GLUT_DOUBLE), false}}) {
+    for (auto [yes, possible, mask] : {std::tuple{false, false, ~0u}, {true, true, GLUT_DOUBLE | GLUT_DEPTH},
+                                       {true, false, unsigned(GLUT_DOUBLE)}}) {
         delete appState; delete menuScreens; delete snakeGame; delete highScoreTable;  // each start-up makes them anew
-        presenter = Presenter{};
         record::reset();
         record::knobs.enabledCapabilities = {GL_FOG, GL_DEPTH_TEST};
         record::knobs.answerYes = yes;
         record::knobs.gameModePossible = possible;
         record::knobs.possibleModeMask = mask;
-        record::knobs.xwayland = xwayland;
         runApp();
         std::erase_if(record::calls, [](const Call& c) { return c.name == "showErrorBox"; });  // no pictures here
-        runs += "# " + std::string(yes ? "yes" : "no") + (possible ? ", game mode possible" : "") +
-                (xwayland ? ", XWayland" : "") + "\n" + listing() +
+        runs += "# " + std::string(yes ? "yes" : "no") + (possible ? ", game mode possible" : "") + "\n" + listing() +
                 "screen " + std::to_string(appState->getScreen()) + ", rate " + std::to_string(appState->tickRate) + "\n";
-        record::calls.clear();
-        onReshape(1920, 1080);
-        runs += "reshaped to 1920 x 1080: " + listing(record::only({"glutReshapeWindow", "glViewport"}));
     }
     expectGolden("start_up", runs);
 }

@@ -16,12 +16,11 @@ struct Call {
 
 namespace record {
 inline std::vector<Call> calls;
-// What the stand-ins answer: askYesNo, glutGameModeGet(GLUT_GAME_MODE_POSSIBLE), displayIsXWayland,
-// glIsEnabled, glutGet(GLUT_DISPLAY_MODE_POSSIBLE), true for display modes within the mask, framebuffer
-// objects (glutExtensionSupported, glCheckFramebufferStatus) and desktopArea.
+// What the stand-ins answer: askYesNo, glutGameModeGet(GLUT_GAME_MODE_POSSIBLE), glIsEnabled,
+// glutGet(GLUT_DISPLAY_MODE_POSSIBLE), true for display modes within the mask, framebuffer objects
+// (glutExtensionSupported, glCheckFramebufferStatus) and desktopArea.
 inline struct Knobs {
-    bool answerYes = false, gameModePossible = false, xwayland = false, framebufferObjects = true,
-         framebufferComplete = true;
+    bool answerYes = false, gameModePossible = false, framebufferObjects = true, framebufferComplete = true;
     DesktopArea desktop{.screenWidth = 1280, .screenHeight = 1024};
     std::vector<unsigned> enabledCapabilities;
     unsigned possibleModeMask = ~0u;
