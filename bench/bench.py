@@ -1,7 +1,8 @@
 """Measures the real game against the baseline freeglut program under Xvfb and
 prints a table: start-up to the first frame, idle cost and peak memory on the
-main menu, step timing of a paused game, frame cost with the longest snake,
-and the picture loader's figures.
+main menu (also scaled into a smaller window), step timing of a paused game,
+frame cost with the longest snake and of a paused game scaled into windows of
+other sizes, and the picture loader's figures.
 
     python3 bench/bench.py BUILD_DIR [--runs N] [--quick]
 
@@ -221,6 +222,50 @@ class Bench:
         self.row("peak memory, against the baseline drawing a menu-like first frame", f"{game_hwm / 1024:.1f} MiB",
                  f"{menu_hwm / 1024:.1f} MiB", f"{game_hwm / menu_hwm:.2f}x", "(for reference)", True)
 
+    # The main menu idling in a window the screen is too small to give 1024 x 768, where every frame is
+    # drawn scaled: an 800 x 600 screen without a window manager.
+
+    def idle_scaled(self, seconds):
+        server = harness.XServer(("Xvfb", "-screen", "0", "800x600x24", "-fp", "built-ins"))
+        try:
+            run = Run(server, [self.game], self.folder, self.probe)
+            try:
+                run.answer_no()
+                run.wait_event("swap")
+                time.sleep(1.0)
+                size = server.windows()[0][3:]
+                before = run.cpu_ns()
+                time.sleep(seconds)
+                share = (run.cpu_ns() - before) / (seconds * 1e9)
+            finally:
+                run.stop()
+        finally:
+            server.stop()
+        self.row(f"idle CPU on the main menu, scaled into a {size[0]} x {size[1]} window, over {seconds} s", f"{share:.3%}",
+                 "", "", "< 1%", share < 0.01 and tuple(size) != harness.SURFACE)
+
+    # A frame of a paused Hard game, the whole display callback and the swap, in windows of three sizes,
+    # taking turns; the scaled ones against the 1024 x 768 one drawn straight.
+
+    def scaled_frames(self, turns, rounds):
+        sizes = ((1024, 768), (640, 480), (1280, 960))
+        cpu = {size: [] for size in sizes}
+        for _ in range(rounds):
+            for size in sizes:
+                result = subprocess.run([os.path.join(self.build, "bench", "frame_cost"), str(turns), *map(str, size)],
+                                        cwd=self.folder, env=self.server.env, timeout=600, check=True,
+                                        stdout=subprocess.PIPE)
+                figures = dict(line.split(" ", 1) for line in result.stdout.decode().splitlines())
+                cpu[size].append(int(figures["paused"].split()[1]))
+        straight = median(cpu[sizes[0]])
+        self.row(f"paused Hard frame, 1024 x 768 window, straight, CPU (median of {rounds} runs)",
+                 f"{straight / 1000:.2f} ms", "", "", "(the yardstick)", True)
+        for size in sizes[1:]:
+            scaled = median(cpu[size])
+            self.row(f"paused Hard frame, {size[0]} x {size[1]} window, scaled, CPU (median of {rounds} runs)",
+                     f"{scaled / 1000:.2f} ms", f"{straight / 1000:.2f} ms", f"{scaled / straight:.2f}x", "<= 2x",
+                     scaled <= 2 * straight)
+
     # Step timing: the interval between frames of a paused game, and of the baseline at the same rate.
 
     def steps(self, mode_key, rate, seconds):
@@ -326,8 +371,10 @@ def main():
     bench = Bench(os.path.abspath(args.build))
     try:
         bench.frames(5 if args.quick else 30)
+        bench.scaled_frames(5 if args.quick else 30, 1 if args.quick else 5)
         bench.startup(3 if args.quick else args.runs)
         bench.idle(3 if args.quick else 10)
+        bench.idle_scaled(3 if args.quick else 10)
         bench.steps("1", 8, 6 if args.quick else 21)
         bench.steps("2", 18, 4 if args.quick else 11)
         loader = bench.loader()

@@ -6,6 +6,10 @@
 // line per frame kind:
 //   renderer <GL_RENDERER>, OpenGL <GL_VERSION>
 //   <kind> <frames> <median CPU us> <median wall us>
+// Given a window size as well (frame_cost TURNS WIDTH HEIGHT), it times instead
+// the whole display callback of a paused Hard game, buffer swap included, in
+// a window of that size, the surface shown scaled unless it is 1024 x 768:
+//   paused <frames> <median CPU us> <median wall us>
 #include <GL/freeglut.h>
 
 #include <algorithm>
@@ -19,12 +23,15 @@
 #include "game_access.h"
 #include "shell/App.h"
 #include "shell/AppState.h"
+#include "shell/Presenter.h"
 
 namespace {
 
 constexpr int LONGEST_SNAKE = (GRID_LAST_COLUMN + 1) * (GRID_LAST_ROW + 1) - 1;
 constexpr int FRAMES_PER_TURN = 10;
 int turns = 30;
+int windowWidth = 0, windowHeight = 0;  // the paused game's window, when one is given
+bool windowSized = false;
 
 long long micros(clockid_t clock)
 {
@@ -96,12 +103,43 @@ void measure()
     std::exit(0);
 }
 
+void measurePaused()
+{
+    Samples paused;
+    for (int t = 0; t <= turns; ++t) {
+        if (t == 1)
+            paused = Samples{};  // the first turn warms up
+        for (int i = 0; i < FRAMES_PER_TURN; ++i) {
+            long long cpu = micros(CLOCK_PROCESS_CPUTIME_ID), wall = micros(CLOCK_MONOTONIC);
+            onDisplay();
+            glFinish();
+            paused.cpu.push_back(micros(CLOCK_PROCESS_CPUTIME_ID) - cpu);
+            paused.wall.push_back(micros(CLOCK_MONOTONIC) - wall);
+        }
+    }
+    std::printf("renderer %s, scaled %s\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)),
+                presenter.isScaled() ? "yes" : "no");
+    report("paused", paused);
+    std::fflush(stdout);
+    std::exit(0);
+}
+
+void reshape(int width, int height)
+{
+    onReshape(width, height);
+    windowSized = width == windowWidth && height == windowHeight;
+}
+
 void display()
 {
     static bool done = false;
-    if (!done) {
+    if (!done && !windowWidth) {
         done = true;
         measure();
+    }
+    if (!done && windowSized) {
+        done = true;
+        measurePaused();
     }
 }
 
@@ -113,10 +151,21 @@ int main(int argc, char** argv)
         turns = std::max(1, std::atoi(argv[1]));
     openGameSizedWindow(argv, "Tarvik-Snake frame cost");
     glutDisplayFunc(display);
-    glutReshapeFunc(onReshape);
+    glutReshapeFunc(reshape);
 
     appState = new AppState(SCREEN_GAME);
     snakeGame = new SnakeGame();
+    if (argc > 3) {
+        windowWidth = std::atoi(argv[2]);
+        windowHeight = std::atoi(argv[3]);
+        presenter.askFor(windowWidth, windowHeight);  // a bare X server grants it
+        glutReshapeWindow(windowWidth, windowHeight);
+        snakeGame->reset(MODE_HARD);
+        snakeGame->onKey('p', ORDINARY_KEY, 0, 0);
+        glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+        glutMainLoop();
+    }
     Snake snake = longestSnake();
     SnakeGameTestAccess::setSnake(*snakeGame, snake, HEADING_RIGHT);
     SnakeGameTestAccess::setFood(*snakeGame, {GRID_ORIGIN_X + CELL_SIZE * GRID_LAST_COLUMN, GRID_ORIGIN_Y + CELL_SIZE * GRID_LAST_ROW}, FOOD_RED);

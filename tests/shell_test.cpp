@@ -1,6 +1,7 @@
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <tuple>
 
@@ -47,29 +48,25 @@ TEST(Fitting, TheSurfaceKeepsItsAspectCentredAndTheWindowAndItsFrameStayInsideTh
                                         {960, 540, {120, 0, 720, 540}}, {803, 601, {1, 0, 801, 601}},
                                         {802, 603, {0, 0, 802, 602}}, {0, 0, {0, 0, 0, 0}}})
         EXPECT_EQ(fitSurface(width, height), shown) << width << " x " << height;
-    auto desktop = [](int w, int h, std::tuple<int, int, int, int> work, std::tuple<int, int, int, int> frame) {
-        DesktopArea d{.screenWidth = w, .screenHeight = h, .workAreaKnown = std::get<2>(work) > 0};
-        std::tie(d.workX, d.workY, d.workWidth, d.workHeight) = work;
-        d.frameKnown = std::get<2>(frame) > 0;
-        std::tie(d.frameLeft, d.frameRight, d.frameTop, d.frameBottom) = frame;
-        return d;
-    };
-    const std::tuple<int, int, int, int> none{}, openbox{1, 1, 20, 5};
+    // screen; work area where published; frame where told: left, right, top, bottom
     for (auto [d, window] : {
-             std::pair{desktop(1280, 1024, none, none), Rect{150, 50, 1024, 768}},           // bare server: allowance
-             {desktop(1280, 1024, {0, 0, 1280, 1024}, openbox), {150, 50, 1024, 768}},      // nothing changes
-             {desktop(1280, 1024, {0, 30, 1280, 970}, openbox), {150, 50, 1024, 768}},      // a top panel
-             {desktop(1280, 1024, {200, 0, 1080, 1024}, openbox), {200, 50, 1024, 768}},    // a dock on the left
-             {desktop(1100, 900, none, openbox), {74, 50, 1024, 768}},                      // moved, not scaled
-             {desktop(1366, 768, {0, 0, 1366, 768}, openbox), {150, 2, 988, 741}},
-             {desktop(1366, 768, none, none), {150, 0, 960, 720}},
-             {desktop(1024, 600, {0, 0, 1024, 600}, openbox), {150, 2, 764, 573}},
-             {desktop(1024, 600, {-50, 0, 2000, 560}, openbox), {150, 1, 712, 534}},       // cut to the screen
-             {desktop(1024, 600, {900, 700, 50, 50}, openbox), {150, 2, 764, 573}},        // off the screen: unused
-             {desktop(300, 200, none, openbox), {0, 0, 320, 240}}})                         // too small even for this
+             std::pair{DesktopArea{1280, 1024}, Rect{150, 50, 1024, 768}},                         // bare server: allowance
+             {{1280, 1024, true, 0, 0, 1280, 1024, true, 1, 1, 20, 5}, {150, 50, 1024, 768}},    // nothing changes
+             {{1280, 1024, true, 0, 30, 1280, 970, true, 1, 1, 20, 5}, {150, 50, 1024, 768}},    // a top panel
+             {{1280, 1024, true, 200, 0, 1080, 1024, true, 1, 1, 20, 5}, {200, 50, 1024, 768}},  // a dock on the left
+             {{1100, 900, false, 0, 0, 0, 0, true, 1, 1, 20, 5}, {74, 50, 1024, 768}},          // moved, not scaled
+             {{1366, 768, true, 0, 0, 1366, 768, true, 1, 1, 20, 5}, {150, 2, 988, 741}},
+             {{1366, 768}, {150, 0, 960, 720}},
+             {{1024, 600, true, 0, 0, 1024, 600, true, 1, 1, 20, 5}, {150, 2, 764, 573}},
+             {{1024, 600, true, -50, 0, 2000, 560, true, 1, 1, 20, 5}, {150, 1, 712, 534}},     // cut to the screen
+             {{1024, 600, true, 900, 700, 50, 50, true, 1, 1, 20, 5}, {150, 2, 764, 573}},      // off the screen: unused
+             {{300, 200, false, 0, 0, 0, 0, true, 1, 1, 20, 5}, {0, 0, 320, 240}}})             // too small even for this
         EXPECT_EQ(placeWindow(d), window) << d.screenWidth << " x " << d.screenHeight << " at " << d.workX << ", "
                                           << d.workY << ": " << window.x << ", " << window.y;
 }
+
+constexpr const char* PROJECTION = "glViewport 0 0 1024 768\nglMatrixMode 5889\nglLoadIdentity\ngluOrtho2D 0 1024 0 768\n"
+                                   "glScalef 1 -1 1\nglTranslatef 0 -768 0\nglMatrixMode 5888\nglLoadIdentity\n";
 
 struct Shell : ::testing::Test {
     void SetUp() override { record::reset(); initApp(); presenter = Presenter{}; record::calls.clear(); }
@@ -85,13 +82,18 @@ TEST_F(Shell, ReshapeShowsTheSurfaceStraightAtItsSizeScaledAtAnyOtherAndAsAskedW
     auto step = [&](const std::string& what, auto action) {
         record::calls.clear();
         action();
-        log += "# " + what + "\n" + listing();
+        std::string calls = listing();
+        if (auto at = calls.find(PROJECTION); at != std::string::npos && log.find(PROJECTION) != std::string::npos)
+            calls.replace(at, std::strlen(PROJECTION), "(viewport and projection as above)\n");
+        log += "# " + what + "\n" + calls;
     };
-    auto frame = [&](const std::string& what) {
+    auto frame = [&](const std::string& what, bool whole = false) {
         record::calls.clear();
         onDisplay();
         log += "# frame " + what + "\n" +
-               listing(record::only({"glBindFramebuffer", "glClear", "glBlitFramebuffer", "glutPostRedisplay", "glutSwapBuffers", "glFlush"}));
+               listing(whole ? record::only({"glBindFramebuffer", "glClear", "glBlitFramebuffer", "glutPostRedisplay",
+                                             "glutSwapBuffers", "glFlush"})
+                             : record::only({"glClear", "glBlitFramebuffer", "glutPostRedisplay"}));
     };
     record::knobs.framebufferObjects = false;
     testing::internal::CaptureStderr();
@@ -106,16 +108,16 @@ TEST_F(Shell, ReshapeShowsTheSurfaceStraightAtItsSizeScaledAtAnyOtherAndAsAskedW
     presenter = Presenter{};
     record::knobs.framebufferComplete = true;
     step("1024 x 768", [] { onReshape(1024, 768); });
-    frame("straight");
+    frame("straight", true);
     step("800 x 600", [] { onReshape(800, 600); });
-    frame("scaled");
+    frame("scaled", true);
     frame("scaled, the next");
     step("1280 x 1024", [] { onReshape(1280, 1024); });
     frame("scaled");
     presenter.askFor(0, 0);
     step("960 x 540, asking for no size", [] { onReshape(960, 540); });
     step("1024 x 768 again", [] { onReshape(1024, 768); });
-    frame("straight again");
+    frame("straight again", true);
     expectGolden("reshape", log);
 }
 

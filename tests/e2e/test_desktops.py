@@ -4,55 +4,55 @@ exactly what it saw before."""
 
 import subprocess
 import tempfile
-import time
 import unittest
 
 from harness import SURFACE, Game, XServer, run, wait_for
 
-REFERENCE = {}  # screen name -> the surface as drawn straight into a 1024 x 768 window
-SAMPLE = (64, 48)  # the grid of 16 x 16-pixel blocks the surface's content is compared on
+# Keys, and the screen they lead to: help and back, a Hard game left at once, a name typed and filed.
+STEPS = ((), "menu"), (("4",), "help"), (("x",), "menu"), (("2", "Escape"), "game over"), (("a", "l"), "name"), \
+    (("Return",), "high scores")
+SAMPLE = (64, 48)  # screens are compared as the means of blocks of 16 x 16 surface pixels, to within 12 of 255:
+# scaling moves a mean by 8 at most, and typing two letters moves one by 22
+REFERENCE = {}     # each screen as drawn straight into a 1024 x 768 window
 
 
 def sample(xwd, crop=None):
-    """The picture averaged over SAMPLE's blocks, as RGB bytes."""
-    args = ["convert", "xwd:-", *(["-crop", "%dx%d+%d+%d" % crop, "+repage"] if crop else []),
-            "-resize", "%dx%d!" % SAMPLE, "-depth", "8", "rgb:-"]
-    return subprocess.run(args, input=xwd, stdout=subprocess.PIPE, check=True).stdout
+    crop = ["-crop", "%dx%d+%d+%d" % crop, "+repage"] if crop else []
+    return subprocess.run(["convert", "xwd:-", *crop, "-resize", "%dx%d!" % SAMPLE, "-depth", "8", "rgb:-"], input=xwd,
+                          stdout=subprocess.PIPE, check=True).stdout
 
 
 class Desktop(XServer):
     """Xvfb with a screen of the size given and a window manager on it."""
 
-    def __init__(self, size, manager):
+    def __init__(self, size, manager, *clients):
         super().__init__(("Xvfb", "-screen", "0", "%dx%dx24" % size, "-fp", "built-ins"))
-        self.size = size
-        config = tempfile.NamedTemporaryFile("w", prefix="tarvik-i3-", suffix=".conf")
-        config.write("font fixed\n")  # the one X core font every server has
-        config.flush()
-        command = ["i3", "-c", config.name] if manager == "i3" else ["openbox"]
-        self.manager = subprocess.Popen(command, env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        self.clients = [self.manager]
+        self.size, self.config = size, tempfile.NamedTemporaryFile("w", suffix=".conf")
+        self.config.write("font fixed\n")  # the one X core font every server has
+        self.config.flush()
+        self.clients = [subprocess.Popen(["i3", "-c", self.config.name] if manager == "i3" else [manager],
+                                         env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)]
         wait_for(lambda: "window id" in self.xprop("-root", "_NET_SUPPORTING_WM_CHECK"), 20, manager + " did not start")
-        config.close()
+        for client in clients:
+            self.clients.append(subprocess.Popen([client], env=self.env, stderr=subprocess.DEVNULL))
+            wait_for(lambda: self.windows("^%s$" % client), 10, "no window of " + client)
 
     def xprop(self, *args):
         return run(["xprop", *args], env=self.env).stdout.decode()
 
-    def start_client(self, *command):
-        self.clients.append(subprocess.Popen(command, env=self.env, stderr=subprocess.DEVNULL))
-
     def placement(self, wid):
         """The client area on the screen (x, y, width, height), and the frame's (left, right, top, bottom)."""
-        info = dict(line.strip().split(": ", 1) for line in run(["xwininfo", "-id", wid], env=self.env).stdout.decode()
-                    .splitlines() if ": " in line)
-        area = tuple(int(info[k]) for k in ("Absolute upper-left X", "Absolute upper-left Y", "Width", "Height"))
-        frame = self.xprop("-id", wid, "_NET_FRAME_EXTENTS").partition("=")[2]
-        return area, tuple(int(n) for n in frame.split(",")) if frame else (0, 0, 0, 0)
+        info = dict(line.strip().split(": ", 1) for line in run(["xwininfo", "-id", wid], env=self.env).stdout
+                    .decode().splitlines() if ": " in line)
+        frame = self.xprop("-id", wid, "_NET_FRAME_EXTENTS").partition("=")[2] or "0, 0, 0, 0"
+        return (tuple(int(info[k]) for k in ("Absolute upper-left X", "Absolute upper-left Y", "Width", "Height")),
+                tuple(int(n) for n in frame.split(",")))
 
     def stop(self):
-        for client in reversed(self.clients):
+        for client in self.clients:
             client.kill()
             client.wait()
+        self.config.close()
         super().stop()
 
 
@@ -60,99 +60,82 @@ class Desktops(unittest.TestCase):
 
     @classmethod
     def setUpClass(cls):
-        # The screens to compare with, drawn straight into the window on a bare server.
         server = XServer(("Xvfb", "-screen", "0", "1280x1024x24", "-fp", "built-ins"))
         try:
             game = Game(server).start()
-            for key, name in ((None, "menu"), ("4", "help")):
-                if key:
-                    game.key(key)
-                game.wait_screen(name)
-                REFERENCE[name] = sample(server.screenshot(game.window).xwd)
+            for keys, name in STEPS:
+                if keys:
+                    game.key(*keys)
+                shots = [b"", b"-"]
+                wait_for(lambda: shots.append(sample(server.screenshot(game.window).xwd)) or shots[-1] == shots[-2],
+                         30, "the screen never rests", interval=0.3)
+                REFERENCE[name] = shots[-1]
             game.close()
         finally:
             server.stop()
 
-    def desktop(self, size, manager):
-        server = Desktop(size, manager)
+    def play(self, size, manager, *clients, missing=()):
+        """Starts the game on that desktop, with an error box for each missing picture; returns the server,
+        the game and its window's size after checking that it lies on the screen with its frame."""
+        server = Desktop(size, manager, *clients)
         self.addCleanup(server.stop)
-        return server
-
-    def launch(self, server, size=None):
-        game = Game(server)
+        game = Game(server, missing=missing)
         self.addCleanup(game.close)
         game.answer("n")
-        game.wait_window(size)
-        return game
-
-    def assert_on_screen(self, server, game):
-        """The window with its frame lies on the screen; returns its client area's size."""
+        for _ in missing:
+            game.answer_dialog(game.wait_dialog("^Error$"), "Return")
+        game.wait_window(None)
         (x, y, width, height), (left, right, top, bottom) = server.placement(game.window)
         self.assertGreaterEqual(min(x - left, y - top), 0)
-        self.assertLessEqual(x + width + right, server.size[0])
-        self.assertLessEqual(y + height + bottom, server.size[1])
-        return width, height
+        self.assertLessEqual((x + width + right, y + height + bottom), size)
+        return server, game, (width, height)
 
-    def assert_shows(self, server, game, name):
-        """Waits until the window shows the screen name whole: the surface's picture as large as the window
-        holds at 4:3, centred on black, its content the screen drawn straight."""
-        seen = []
+    def assert_steps_show_whole(self, server, game):
+        """Each step's screen whole: as large as the window holds at 4:3, centred on black, its content the
+        screen drawn straight."""
+        for keys, name in STEPS:
+            if keys:
+                game.key(*keys)
+            seen = []
 
-        def shown():
-            shot = server.screenshot(game.window)
-            width, height = server.geometry(game.window)[2:]
-            row, column = [shot.pixel(x, height // 2) for x in range(width)], [shot.pixel(width // 2, y) for y in range(height)]
-            lit = [i for i, p in enumerate(row) if p != (0, 0, 0)], [i for i, p in enumerate(column) if p != (0, 0, 0)]
-            if not all(lit):
-                return False
-            (left, right), (top, bottom) = (lit[0][0], lit[0][-1] + 1), (lit[1][0], lit[1][-1] + 1)
-            picture = (right - left, bottom - top, left, top)
-            seen[:] = [picture, (width, height)]
-            whole = (right - left == width or bottom - top == height) and abs(3 * (right - left) - 4 * (bottom - top)) <= 4
-            centred = abs(left - (width - right)) <= 1 and abs(top - (height - bottom)) <= 1
-            content = sample(shot.xwd, picture)
-            return whole and centred and max(abs(a - b) for a, b in zip(content, REFERENCE[name])) <= 24
-        wait_for(shown, 30, lambda: f"not the whole {name} screen: picture (w, h, x, y) and window {seen}")
+            def shown():
+                shot = server.screenshot(game.window)
+                width, height = server.geometry(game.window)[2:]
+                lit = [[i for i in range(n) if shot.pixel(*at(i)) != (0, 0, 0)]
+                       for n, at in ((width, lambda i: (i, height // 2)), (height, lambda i: (width // 2, i)))]
+                if not all(lit):
+                    return False
+                (left, right), (top, bottom) = (lit[0][0], lit[0][-1] + 1), (lit[1][0], lit[1][-1] + 1)
+                seen[:] = [(right - left, bottom - top, left, top), (width, height)]
+                whole = (right - left == width or bottom - top == height) and abs(3 * (right - left) - 4 * (bottom - top)) <= 4
+                centred = abs(left + right - width) <= 1 and abs(top + bottom - height) <= 1
+                content = sample(shot.xwd, seen[0])
+                return whole and centred and max(abs(a - b) for a, b in zip(content, REFERENCE[name])) <= 12
+            wait_for(shown, 30, lambda: f"not the whole {name} screen: picture (w, h, x, y), window {seen}")
 
     def test_openbox_on_a_large_screen_changes_nothing(self):
-        server = self.desktop((1280, 1024), "openbox")
-        game = self.launch(server, SURFACE)
-        self.assertEqual(self.assert_on_screen(server, game), SURFACE)
-        self.assertEqual(server.placement(game.window)[0][:2], (150 + server.placement(game.window)[1][0],
-                                                                50 + server.placement(game.window)[1][2]))
+        server, game, size = self.play((1280, 1024), "openbox")
+        (x, y, *_), (left, _, top, _) = server.placement(game.window)
+        self.assertEqual((x - left, y - top, *size), (150, 50, *SURFACE))
         game.wait_screen("menu")
         game.key("4")
         game.wait_screen("help")
 
     def test_openbox_on_small_screens_opens_the_largest_window_that_fits_and_shows_the_whole_surface(self):
-        for size in ((1366, 768), (1024, 600)):
-            with self.subTest(size=size):
-                server = self.desktop(size, "openbox")
-                game = self.launch(server)
-                width, height = self.assert_on_screen(server, game)
+        for screen, missing in (((1366, 768), ()), ((1024, 600), ("ring",))):
+            with self.subTest(screen=screen):
+                server, game, (width, height) = self.play(screen, "openbox", missing=missing)
                 _, (left, right, top, bottom) = server.placement(game.window)
-                # 4:3, and one step of 4 x 3 more would not fit
-                self.assertEqual((width % 4, 3 * width), (0, 4 * height))
-                self.assertTrue(width + 4 + left + right > size[0] or height + 3 + top + bottom > size[1])
-                self.assert_shows(server, game, "menu")
-                game.key("4")
-                self.assert_shows(server, game, "help")
+                self.assertEqual((width % 4, 3 * width), (0, 4 * height))  # 4:3, and one step more would not fit
+                self.assertTrue(width + 4 + left + right > screen[0] or height + 3 + top + bottom > screen[1])
+                self.assert_steps_show_whole(server, game)
 
     def test_i3_tiles_the_window_alone_and_beside_another_and_the_surface_is_shown_whole_in_the_tile(self):
-        for beside in (False, True):
+        for beside in ((), ("xlogo",)):
             with self.subTest(beside=beside):
-                server = self.desktop((1280, 1024), "i3")
-                if beside:
-                    server.start_client("xlogo")
-                    wait_for(lambda: server.windows("^xlogo$"), 10, "no xlogo window")
-                game = self.launch(server)
-                width, height = self.assert_on_screen(server, game)
-                self.assertEqual(width < 700, beside)
-                self.assert_shows(server, game, "menu")
-                game.key("4")
-                self.assert_shows(server, game, "help")
-                game.key("x")
-                self.assert_shows(server, game, "menu")
+                server, game, (width, _) = self.play((1280, 1024), "i3", *beside)
+                self.assertEqual(width < 700, bool(beside))
+                self.assert_steps_show_whole(server, game)
 
 
 if __name__ == "__main__":
