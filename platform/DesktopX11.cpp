@@ -2,10 +2,12 @@
 // the desktop hints it publishes on the root window.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/extensions/Xrandr.h>
 #include <poll.h>
 
 #include <algorithm>
 #include <chrono>
+#include <cstring>
 
 #include "platform/Platform.h"
 #include "platform/X11Display.h"
@@ -125,4 +127,29 @@ DesktopArea desktopArea()
         area.frameBottom = side(3);
     }
     return area;
+}
+
+bool displayIsXWayland()
+{
+    // XWayland offers an extension of its name from version 23.1 on; the
+    // earlier ones are known by the names of their outputs.
+    Display* display = dialogDisplay();
+    int opcode = 0, event = 0, error = 0;
+    if (!display)
+        return false;
+    if (XQueryExtension(display, "XWAYLAND", &opcode, &event, &error))
+        return true;
+    if (!XRRQueryExtension(display, &event, &error))
+        return false;
+    bool xwayland = false;
+    if (XRRScreenResources* resources = XRRGetScreenResources(display, DefaultRootWindow(display))) {
+        for (int i = 0; i < resources->noutput && !xwayland; ++i) {
+            if (XRROutputInfo* output = XRRGetOutputInfo(display, resources, resources->outputs[i])) {
+                xwayland = std::strncmp(output->name, "XWAYLAND", 8) == 0;
+                XRRFreeOutputInfo(output);
+            }
+        }
+        XRRFreeScreenResources(resources);
+    }
+    return xwayland;
 }

@@ -8,6 +8,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/Xrandr.h>
 #include <X11/keysym.h>
 #include <poll.h>
 
@@ -30,6 +31,7 @@ constexpr int STOP_CHECK_MS = 100;  // how long a box waits for the X server bef
 struct Surface {
     Display* display = nullptr;
     Window window = 0;
+    bool managed = false;  // a window in the compositor's full-screen state, not the game mode
 };
 Surface fullScreen;
 
@@ -215,8 +217,63 @@ void takeInputBack()
     XFlush(fullScreen.display);
 }
 
-// The area a box is centred on: the full-screen surface (which may be a
-// smaller video mode's corner of a larger screen), or else the whole screen.
+// Puts the managed surface into the compositor's full-screen state or out of
+// it, the desktop's way: a window not mapped yet carries the state the
+// compositor reads when it maps it; one already mapped asks for the change,
+// which the compositor makes in its own time.
+void requestFullScreenState(Display* display, bool on)
+{
+    Atom state = XInternAtom(display, "_NET_WM_STATE", False);
+    Atom full = XInternAtom(display, "_NET_WM_STATE_FULLSCREEN", False);
+    XWindowAttributes surface;
+    if (!XGetWindowAttributes(display, fullScreen.window, &surface))
+        return;
+    if (surface.map_state == IsUnmapped) {
+        // The toolkit maps its window only in its main loop, after every
+        // error box of the start-up: those leave the state as it is.
+        if (on)
+            XChangeProperty(display, fullScreen.window, state, XA_ATOM, 32, PropModeReplace,
+                            reinterpret_cast<const unsigned char*>(&full), 1);
+        XFlush(display);
+        return;
+    }
+    XEvent request{};
+    request.xclient.type = ClientMessage;
+    request.xclient.window = fullScreen.window;
+    request.xclient.message_type = state;
+    request.xclient.format = 32;
+    request.xclient.data.l[0] = on ? 1 : 0;  // _NET_WM_STATE_ADD, _NET_WM_STATE_REMOVE
+    request.xclient.data.l[1] = static_cast<long>(full);
+    request.xclient.data.l[3] = 1;  // asked by an ordinary application
+    XSendEvent(display, DefaultRootWindow(display), False, SubstructureRedirectMask | SubstructureNotifyMask, &request);
+    XFlush(display);
+}
+
+// The monitor the point lies on, as the X server reports its outputs; false
+// where it reports none there.
+bool monitorAt(Display* display, int px, int py, int& x, int& y, int& width, int& height)
+{
+    int count = 0;
+    XRRMonitorInfo* monitors = XRRGetMonitors(display, DefaultRootWindow(display), True, &count);
+    bool found = false;
+    for (int i = 0; i < count && !found; ++i) {
+        const XRRMonitorInfo& m = monitors[i];
+        found = px >= m.x && px < m.x + m.width && py >= m.y && py < m.y + m.height;
+        if (found) {
+            x = m.x;
+            y = m.y;
+            width = m.width;
+            height = m.height;
+        }
+    }
+    if (monitors)
+        XRRFreeMonitors(monitors);
+    return found;
+}
+
+// The area a box is centred on: the game-mode surface (which may be a smaller
+// video mode's corner of a larger screen), the monitor a managed surface
+// covers whatever its state just now, or else the whole screen.
 void centringArea(Display* display, int& x, int& y, int& width, int& height)
 {
     XWindowAttributes surface;
@@ -225,7 +282,12 @@ void centringArea(Display* display, int& x, int& y, int& width, int& height)
         y = surface.y;
         width = surface.width;
         height = surface.height;
-        return;
+        if (!fullScreen.managed)
+            return;
+        Window child;  // a compositor's frame may hold the window: its place on the screen, not in the frame
+        XTranslateCoordinates(fullScreen.display, fullScreen.window, surface.root, 0, 0, &x, &y, &child);
+        if (monitorAt(display, x + width / 2, y + height / 2, x, y, width, height))
+            return;
     }
     int screen = DefaultScreen(display);
     x = y = 0;
@@ -272,7 +334,13 @@ int runDialog(const char* title, const char* text, std::vector<DialogButton> but
     int y = areaY + (areaHeight - height) / 2;
     d.window = XCreateSimpleWindow(d.display, RootWindow(d.display, screen), x, y, static_cast<unsigned>(width),
                                    static_cast<unsigned>(height), 1, d.ink, d.background);
-    if (fullScreen.display) {
+    if (fullScreen.managed) {
+        // Over a full-screen window some compositors (sway) give the keyboard
+        // to no new window, not even its own dialog: the surface leaves that
+        // state while the box is up, and the compositor focuses the box.
+        XSetTransientForHint(d.display, d.window, fullScreen.window);
+        requestFullScreenState(d.display, false);
+    } else if (fullScreen.display) {
         // Like the surface, out of any window manager's hands, so that none
         // can stack the box below it.
         XSetWindowAttributes unmanaged;
@@ -301,7 +369,10 @@ int runDialog(const char* title, const char* text, std::vector<DialogButton> but
             continue;  // left over from an earlier dialog
         switch (event.type) {
         case MapNotify: {
-            // Take the keyboard, also where no window manager hands it over.
+            // Take the keyboard, also where no window manager hands it over;
+            // a compositor hands it over itself and undoes any such change.
+            if (fullScreen.managed)
+                break;
             XErrorHandler previous = XSetErrorHandler(ignoreXErrors);
             XSetInputFocus(d.display, d.window, RevertToParent, CurrentTime);
             XSync(d.display, False);
@@ -365,7 +436,9 @@ int runDialog(const char* title, const char* text, std::vector<DialogButton> but
         XFreeFont(d.display, d.font);
     XDestroyWindow(d.display, d.window);
     XSync(d.display, False);  // gone before the surface takes the keyboard back
-    if (fullScreen.display)
+    if (fullScreen.managed)
+        requestFullScreenState(d.display, true);
+    else if (fullScreen.display)
         takeInputBack();
     return answer;
 }
@@ -395,8 +468,10 @@ void showErrorBox(const char* caption, const char* text)
     runDialog(caption, text, {{"OK", 'o'}}, 0);
 }
 
-void setFullScreenSurface()
+void setFullScreenSurface(bool managed)
 {
     // freeglut draws straight into its window: the current drawable is the surface itself.
-    fullScreen = {glXGetCurrentDisplay(), glXGetCurrentDrawable()};
+    fullScreen = {glXGetCurrentDisplay(), glXGetCurrentDrawable(), managed};
+    if (managed)
+        requestFullScreenState(fullScreen.display, true);
 }

@@ -22,6 +22,10 @@ struct DesktopArea {
 };
 DesktopArea desktopArea();
 
+// Whether the display is XWayland, where a Wayland compositor owns the
+// output's mode and the keyboard focus and honours no X grab.
+bool displayIsXWayland();
+
 // A modal question with the buttons Yes and No, shown before the game's
 // window exists. Returns true only when the player answers Yes.
 bool askYesNo(const char* caption, const char* text);
@@ -30,11 +34,14 @@ bool askYesNo(const char* caption, const char* text);
 // dismissed it. A trailing line feed in the text is not shown as a blank line.
 void showErrorBox(const char* caption, const char* text);
 
-// Called with the full-screen surface's OpenGL context current. The toolkit
-// holds the keyboard and the pointer for that surface, so from then on every
-// box stands above it, centred on it, borrows both while it is up and hands
-// them back when it goes.
-void setFullScreenSurface();
+// Called with the full-screen surface's OpenGL context current. In the game
+// mode the toolkit holds the keyboard and the pointer for that surface, so
+// from then on every box stands above it, centred on it, borrows both while it
+// is up and hands them back when it goes. A managed surface, an ordinary
+// window, is put into the compositor's full-screen state here; it leaves that
+// state while a box is up, so that the compositor focuses the box as any
+// other window, and returns to it when the box goes.
+void setFullScreenSurface(bool managed);
 
 // Called with the game's window (or its full-screen surface) current, right
 // after the toolkit has made it: gives it the class its menu entry names, the

@@ -79,17 +79,27 @@ void runApp()
     glutInitWindowSize(SURFACE_WIDTH, SURFACE_HEIGHT);
     glutInitWindowPosition(WINDOW_X, WINDOW_Y);
 
-    bool fullScreen = false;
-    if (askFullScreen()) {
+    bool fullScreen = askFullScreen();
+    // A Wayland compositor keeps the output's mode and the keyboard focus to
+    // itself and honours no X grab: it is asked for a full-screen window,
+    // which it focuses like any other.
+    if (fullScreen && displayIsXWayland()) {
+        glutCreateWindow(TITLE);
+        glutSetCursor(GLUT_CURSOR_NONE);
+        setFullScreenSurface(true);
+        // The output's size, shown scaled; the toolkit would take the window
+        // out of its full-screen state to resize it.
+        presenter.askFor(0, 0);
+    } else if (fullScreen) {
         glutGameModeString(GAME_MODE);
-        if (glutGameModeGet(GLUT_GAME_MODE_POSSIBLE)) {
+        fullScreen = glutGameModeGet(GLUT_GAME_MODE_POSSIBLE);
+        if (fullScreen) {
             deferStopSignals();
             glutEnterGameMode();
             glutSetWindowTitle(TITLE);
             glutSetCursor(GLUT_CURSOR_NONE);
-            setFullScreenSurface();
+            setFullScreenSurface(false);
             std::atexit(leaveFullScreen);
-            fullScreen = true;
         }
     }
     if (!fullScreen)

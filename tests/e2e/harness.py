@@ -5,6 +5,7 @@ again, run a test with TARVIK_UPDATE_GOLDEN=1 (one at a time), then look at the 
 import ctypes
 import hashlib
 import os
+import pwd
 import shutil
 import signal
 import struct
@@ -34,6 +35,18 @@ def centre(column, row):
 
 def _die_with_the_tests():  # the X server and the game go with the tests, even when they are killed
     ctypes.CDLL(None).prctl(1, signal.SIGKILL)  # PR_SET_PDEATHSIG
+
+
+def as_user(name):
+    """What a child runs before the program: it becomes the user named, if any, then goes with the tests."""
+    def switch():
+        if name:
+            user = pwd.getpwnam(name)
+            os.setgroups([])
+            os.setgid(user.pw_gid)
+            os.setuid(user.pw_uid)
+        _die_with_the_tests()  # after the switch, which clears it
+    return switch
 
 
 def run(args, env=None):
@@ -171,10 +184,11 @@ class XorgServer(XServer):
 class Game:
     """One run of the real program in a game folder of its own with the pictures (all, none or those not
     missing) and a high-score file; start=None runs it on the real clock; wrapper runs it under another
-    program, slowness stretching every wait; exe and environment start the launcher with more variables."""
+    program, slowness stretching every wait; exe and environment start the launcher with more variables;
+    user runs it as that user, who owns the folder."""
 
     def __init__(self, server, images=True, missing=(), scores=None, start=START, rate=RATE, wrapper=(),
-                 slowness=1, exe=EXE, environment=(), folders=True):
+                 slowness=1, exe=EXE, environment=(), folders=True, user=None):
         self.server, self.slowness, self.window = server, slowness, None
         self.menu = "menu" if images else "menu-black"
         self.folder = tempfile.mkdtemp(prefix="tarvik-e2e-")
@@ -187,12 +201,14 @@ class Game:
         if scores is not None:
             with open(self.score_path, "wb") as f:
                 f.write(scores)
+        if user:
+            subprocess.run(["chown", "-R", user, self.folder], check=True)
         env = dict(server.env, TZ="UTC", **dict(environment))  # the fake start time is read in the local time zone
         if start:  # a rate slows the clock, and freeglut's timers with it
             env.update(LD_PRELOAD="/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1",
                        FAKETIME=f"@{start} x{rate}", FAKETIME_DONT_RESET="1", FAKETIME_NO_CACHE="1")
         self.process = subprocess.Popen([*wrapper, exe], cwd=self.folder, env=env, stdout=subprocess.DEVNULL,
-                                        stderr=subprocess.DEVNULL, preexec_fn=_die_with_the_tests)
+                                        stderr=subprocess.DEVNULL, preexec_fn=as_user(user))
         # Xvfb may drop a connection that arrives while another client is
         # disconnecting: no X client of ours runs while the game connects.
         time.sleep(0.5 * slowness)

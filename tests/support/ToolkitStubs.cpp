@@ -103,7 +103,8 @@ bool askYesNo(const char* caption, const char* text)
     return record::knobs.answerYes;
 }
 void showErrorBox(const char* caption, const char* text) { add("showErrorBox", {}, std::string(caption) + "|" + text); }
-void setFullScreenSurface() { add("setFullScreenSurface"); }
+void setFullScreenSurface(bool managed) { add("setFullScreenSurface", {double(managed)}); }
+bool displayIsXWayland() { add("displayIsXWayland"); return false; }
 void identifyGameWindow() { add("identifyGameWindow"); }
 // The unit tests' own process keeps its usual stop signals.
 void deferStopSignals() { add("deferStopSignals"); }
