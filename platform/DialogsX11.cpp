@@ -26,6 +26,7 @@ constexpr int MARGIN = 20;
 constexpr int BUTTON_GAP = 12;
 constexpr int BUTTON_MIN_WIDTH = 84;
 constexpr int STOP_CHECK_MS = 100;  // how long a box waits for the X server before looking for a stop signal
+constexpr int STATE_CHANGE_LIMIT_MS = 2000;  // the longest wait for the compositor to change the surface's state
 
 // The full-screen surface on the toolkit's own connection, once there is one.
 struct Surface {
@@ -217,26 +218,48 @@ void takeInputBack()
     XFlush(fullScreen.display);
 }
 
+// Whether the compositor has the managed surface in its full-screen state.
+bool inFullScreenState(Display* display)
+{
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(display, fullScreen.window, XInternAtom(display, "_NET_WM_STATE", False), 0, 32, False,
+                           XA_ATOM, &type, &format, &count, &after, &data) != Success || !data)
+        return false;
+    // Xlib hands 32-bit properties over as longs.
+    const long* atoms = reinterpret_cast<const long*>(data);
+    long full = static_cast<long>(XInternAtom(display, "_NET_WM_STATE_FULLSCREEN", False));
+    bool found = format == 32 && std::find(atoms, atoms + count, full) != atoms + count;
+    XFree(data);
+    return found;
+}
+
 // Puts the managed surface into the compositor's full-screen state or out of
 // it, the desktop's way: a window not mapped yet carries the state the
-// compositor reads when it maps it; one already mapped asks for the change,
-// which the compositor makes in its own time.
-void requestFullScreenState(Display* display, bool on)
+// compositor reads when it maps it; one already mapped asks for the change and
+// waits until the compositor reports it made it. A box mapped before then
+// could open over a full-screen view, which sway never focuses; the game
+// resumed before then would draw for a size about to change. The wait is on
+// the boxes' connection: on the toolkit's, it would change which of its
+// window's events the toolkit receives.
+void setFullScreenState(bool on)
 {
+    Display* display = dialogDisplay();
     Atom state = XInternAtom(display, "_NET_WM_STATE", False);
     Atom full = XInternAtom(display, "_NET_WM_STATE_FULLSCREEN", False);
     XWindowAttributes surface;
     if (!XGetWindowAttributes(display, fullScreen.window, &surface))
         return;
     if (surface.map_state == IsUnmapped) {
-        // The toolkit maps its window only in its main loop, after every
-        // error box of the start-up: those leave the state as it is.
         if (on)
             XChangeProperty(display, fullScreen.window, state, XA_ATOM, 32, PropModeReplace,
                             reinterpret_cast<const unsigned char*>(&full), 1);
         XFlush(display);
         return;
     }
+    XSelectInput(display, fullScreen.window, PropertyChangeMask);  // before asking, so that no answer is missed
     XEvent request{};
     request.xclient.type = ClientMessage;
     request.xclient.window = fullScreen.window;
@@ -247,6 +270,20 @@ void requestFullScreenState(Display* display, bool on)
     request.xclient.data.l[3] = 1;  // asked by an ordinary application
     XSendEvent(display, DefaultRootWindow(display), False, SubstructureRedirectMask | SubstructureNotifyMask, &request);
     XFlush(display);
+
+    // Each event may be the compositor's new _NET_WM_STATE; a compositor that
+    // ignores the request holds the game up only for a moment.
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(STATE_CHANGE_LIMIT_MS);
+    while (inFullScreenState(display) != on && std::chrono::steady_clock::now() < deadline && !pendingStopSignal()) {
+        XEvent event;
+        if (XPending(display)) {
+            XNextEvent(display, &event);
+        } else {
+            pollfd connection{ConnectionNumber(display), POLLIN, 0};
+            poll(&connection, 1, STOP_CHECK_MS);
+        }
+    }
+    XSelectInput(display, fullScreen.window, NoEventMask);
 }
 
 // The monitor the point lies on, as the X server reports its outputs; false
@@ -339,7 +376,7 @@ int runDialog(const char* title, const char* text, std::vector<DialogButton> but
         // to no new window, not even its own dialog: the surface leaves that
         // state while the box is up, and the compositor focuses the box.
         XSetTransientForHint(d.display, d.window, fullScreen.window);
-        requestFullScreenState(d.display, false);
+        setFullScreenState(false);
     } else if (fullScreen.display) {
         // Like the surface, out of any window manager's hands, so that none
         // can stack the box below it.
@@ -437,7 +474,7 @@ int runDialog(const char* title, const char* text, std::vector<DialogButton> but
     XDestroyWindow(d.display, d.window);
     XSync(d.display, False);  // gone before the surface takes the keyboard back
     if (fullScreen.managed)
-        requestFullScreenState(d.display, true);
+        setFullScreenState(true);
     else if (fullScreen.display)
         takeInputBack();
     return answer;
@@ -472,6 +509,8 @@ void setFullScreenSurface(bool managed)
 {
     // freeglut draws straight into its window: the current drawable is the surface itself.
     fullScreen = {glXGetCurrentDisplay(), glXGetCurrentDrawable(), managed};
-    if (managed)
-        requestFullScreenState(fullScreen.display, true);
+    if (managed) {
+        XSync(fullScreen.display, False);  // the surface exists for the boxes' connection too
+        setFullScreenState(true);
+    }
 }
