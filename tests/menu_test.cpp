@@ -20,8 +20,7 @@ TEST(Text, FontsByExactFamilyAndOfferedSizeOnlyAndTextsFormattedCutTo255AndDrawn
     // The fonts the screens use, and names or sizes not offered, which keep the font chosen before.
     for (auto [name, size] : {std::pair{"helvetica", 12}, {"times roman", 24}, {"8x13", 99}, {"helvetica", 14},
                               {"Helvetica", 12}, {"helvetica ", 12}, {"", 0}}) {
-        selectFont("9x15", 0);
-        selectFont(name, size);
+        selectFont("9x15", 0), selectFont(name, size);
         fonts += '"' + std::string(name) + "\" " + std::to_string(size) + ": " + fontName(currentFont) + "\n";
     }
     selectFont("8x13", 0);
