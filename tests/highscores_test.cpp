@@ -53,19 +53,11 @@ protected:
         for (const auto& entry : std::filesystem::recursive_directory_iterator(".")) {
             struct stat info;
             lstat(entry.path().c_str(), &info);
-            Bytes bytes = S_ISLNK(info.st_mode) ? std::filesystem::read_symlink(entry.path()).string() : Bytes();
-            bytes = S_ISREG(info.st_mode) ? readFile(entry.path()) : bytes;
-            tree[entry.path()] = {info.st_mode, info.st_uid, info.st_gid, info.st_nlink, bytes};
+            tree[entry.path()] = {info.st_mode, info.st_uid, info.st_gid, info.st_nlink,
+                                  S_ISLNK(info.st_mode) ? std::filesystem::read_symlink(entry.path()).string()
+                                  : S_ISREG(info.st_mode) ? readFile(entry.path()) : Bytes()};
         }
         return tree;
-    }
-    // An empty scores folder again, even where a set-up made it read-only.
-    static void emptyScores()
-    {
-        std::error_code absent;
-        std::filesystem::permissions("scores", std::filesystem::perms::owner_all, std::filesystem::perm_options::add, absent);
-        std::filesystem::remove_all("scores");
-        std::filesystem::create_directory("scores");
     }
 };
 
@@ -189,7 +181,10 @@ TEST_F(HighScoreFile, TwoGamesInEveryFolderSetUpKeepEveryScoreAndEverythingTheFi
 {
     for (const FolderSetUp& setUp : SET_UPS) {
         SCOPED_TRACE(setUp.setUp);
-        emptyScores();
+        // An empty scores folder again, even where a set-up made it read-only.
+        std::error_code absent;
+        std::filesystem::permissions("scores", std::filesystem::perms::owner_all, std::filesystem::perm_options::add, absent);
+        std::filesystem::remove_all("scores"), std::filesystem::create_directory("scores");
         setUp.prepare();
         Tree expected = snapshot();
         for (const char* name : setUp.tables)
@@ -290,8 +285,7 @@ TEST_F(HighScoreFile, ScreenShowsEachHalfOfTheFileAsStoredLeavesTheFileAloneAndT
     }
     expectGolden("high_score_screen", lists);
     for (int special : {GLUT_KEY_RIGHT, GLUT_KEY_LEFT, GLUT_KEY_UP, GLUT_KEY_F1, -1}) {
-        snakeGame->setMode(MODE_NORMAL);
-        appState->setScreen(SCREEN_HIGH_SCORES);
+        snakeGame->setMode(MODE_NORMAL), appState->setScreen(SCREEN_HIGH_SCORES);
         menuScreens->onHighScoresKey('0', special, 0, 0);
         const bool arrow = special == GLUT_KEY_RIGHT || special == GLUT_KEY_LEFT;
         EXPECT_EQ(snakeGame->getMode(), arrow ? MODE_HARD : MODE_NORMAL) << special;
