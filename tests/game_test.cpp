@@ -25,9 +25,7 @@ class Game : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        record::reset();
-        appState = &state;
-        state.setWidth(1024);
+        record::reset(), appState = &state, state.setWidth(1024);
         game.emplace();
         int width = 10;
         for (RgbImage** field : Access::images(*game)) {
