@@ -110,7 +110,8 @@ TEST_F(Screens, NamesTakeLettersDigitsAndSpacesUpToTwentyAndEnterFilesOnlyANamed
               "glutIgnoreKeyRepeat 1\nglutIgnoreKeyRepeat 0\nglutPostRedisplay\nglutIgnoreKeyRepeat 1\nglutPostRedisplay\n");
     endGame(150);
     type("   \r");  // spaces count as a name
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(highScoreTable->normalEntries()), sizeof(HighScoreEntry)), scoreRecord("   ", 150));
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(highScoreTable->normalEntries()), sizeof(HighScoreEntry)),
+              scoreRecord("   ", 150));
 }
 
 }  // namespace
