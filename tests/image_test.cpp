@@ -88,9 +88,10 @@ std::optional<Pixels> load(const Bytes& file, const std::string& path = "")
     RgbImage* image = loadRgbImage((path.empty() ? PICTURE : path).c_str());
     EXPECT_EQ(record::errorBoxes().size(), image ? 0u : 1u) << ::testing::PrintToString(record::errorBoxes());
     std::filesystem::remove(PICTURE);
-    std::optional<Pixels> pixels;
-    if (image)
-        pixels = {image->width, image->height, Bytes(image->data, image->data + image->width * image->height * 3)}, free(image->data), free(image);
+    if (!image)
+        return std::nullopt;
+    Pixels pixels{image->width, image->height, Bytes(image->data, image->data + image->width * image->height * 3)};
+    free(image->data), free(image);
     return pixels;
 }
 

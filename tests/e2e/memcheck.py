@@ -50,8 +50,8 @@ def main():
         with open(log) as f:
             report = f.read()
         os.remove(log)
-    print(report if status else "".join(line for line in report.splitlines(keepends=True)
-                                        if any(key in line for key in ("ERROR SUMMARY", "lost:", "reachable:", "suppressed:"))))
+    summary = ("ERROR SUMMARY", "lost:", "reachable:", "suppressed:")
+    print(report if status else "".join(line for line in report.splitlines(keepends=True) if any(s in line for s in summary)))
     print(f"memcheck: the program exited with status {status}")
     return status != 0
 
