@@ -25,9 +25,8 @@ inline std::string listing(const std::vector<Call>& calls = record::calls)
 
 inline const char* fontName(const void* font)
 {
-    const std::pair<void*, const char*> fonts[] = {{GLUT_BITMAP_9_BY_15, "9x15"}, {GLUT_BITMAP_8_BY_13, "8x13"},
-        {GLUT_BITMAP_TIMES_ROMAN_24, "times-24"}, {GLUT_BITMAP_HELVETICA_12, "helvetica-12"}};
-    for (auto [handle, name] : fonts)
+    for (auto [handle, name] : {std::pair<void*, const char*>{GLUT_BITMAP_9_BY_15, "9x15"}, {GLUT_BITMAP_8_BY_13, "8x13"},
+                                {GLUT_BITMAP_TIMES_ROMAN_24, "times-24"}, {GLUT_BITMAP_HELVETICA_12, "helvetica-12"}})
         if (font == handle)
             return name;
     return "?";
@@ -45,10 +44,8 @@ inline std::string textListing()
 inline void expectGolden(const std::string& name, const std::string& actual)
 {
     const std::string path = TARVIK_SOURCE_DIR "/tests/golden/" + name + ".txt";
-    if (std::getenv("TARVIK_UPDATE_GOLDEN")) {
+    if (std::getenv("TARVIK_UPDATE_GOLDEN"))
         std::ofstream(path) << actual;
-        return;
-    }
     std::ostringstream expected;
     expected << std::ifstream(path).rdbuf();
     EXPECT_EQ(expected.str(), actual) << "recorded differently in " << path;

@@ -25,9 +25,7 @@ class Game : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        record::reset();
-        appState = &state;
-        state.setWidth(1024);
+        record::reset(), appState = &state, state.setWidth(1024);
         game.emplace();
         int width = 10;
         for (RgbImage** field : Access::images(*game)) {
@@ -102,10 +100,8 @@ TEST_F(Game, RulesAsTraced)
     trace << "name \"" << Access::name(*game) << "\" tick rate " << state.tickRate << '\n';
     play("=.");
     for (int mode : {int(MODE_NORMAL), 7, int(MODE_NORMAL)}) {  // setMode leaves the tick rate to the next reset
-        game->setMode(mode);
-        trace << "mode " << mode << ": tick rate " << state.tickRate;
-        game->reset(mode);
-        trace << ", after a reset " << state.tickRate << '\n';
+        game->setMode(mode), trace << "mode " << mode << ": tick rate " << state.tickRate;
+        game->reset(mode), trace << ", after a reset " << state.tickRate << '\n';
     }
     for (const char* turns : {">^", "^<", "^>", "^v"}) {
         scenario(std::string("two turns: ") + turns + "; one along the axis is used up, a reversal dropped");
@@ -120,8 +116,7 @@ TEST_F(Game, RulesAsTraced)
         Access::setFood(*game, cell(22, 15), kind);
         Access::pendingGrowth(*game) = 4;
         play(".");
-        Access::setFood(*game, {}, FOOD_GREEN);
-        play(std::string(4 + (kind == FOOD_RED ? 8 : kind + 1), '.'));
+        Access::setFood(*game, {}, FOOD_GREEN), play(std::string(4 + (kind == FOOD_RED ? 8 : kind + 1), '.'));
     }
     for (const std::string& keys : {std::string(22, ','), "^" + std::string(14, ','), "v" + std::string(14, ','),
                                     "^>" + std::string(23, ',')}) {
@@ -130,9 +125,7 @@ TEST_F(Game, RulesAsTraced)
     }
     for (int growth : {0, 1}) {
         scenario("up, right, then down into the tail's cell, with growth " + std::to_string(growth));
-        play("^,>,");
-        Access::pendingGrowth(*game) = growth;
-        play("v.");
+        play("^,>,"), Access::pendingGrowth(*game) = growth, play("v.");
     }
     Snake board;  // every cell, row by row, turning at each end: any stretch of it is a snake
     for (int row = 0; row <= GRID_LAST_ROW; ++row)
@@ -161,9 +154,7 @@ TEST_F(Game, FramesAsRecorded)
 {
     std::string frames = "# a new Normal game before its food is placed\n" + frame();
     for (int mode : {MODE_NORMAL, MODE_HARD}) {
-        pauseBlinkCounter = 0;
-        pauseBlinkVisible = true;
-        game->reset(mode);
+        pauseBlinkCounter = 0, pauseBlinkVisible = true, game->reset(mode);
         frames += "# the pause sign in mode " + std::to_string(mode) + ", one frame before the pause: ";
         for (int i = 0; i < 2 * state.tickRate + 4; ++i) {
             if (i == 1)
@@ -174,9 +165,7 @@ TEST_F(Game, FramesAsRecorded)
         frames += "\nthen a new game: " + std::to_string(pauseBlinkCounter) + (pauseBlinkVisible ? " shown\n" : " hidden\n");
     }
 
-    Access::setFood(*game, {555, 404}, FOOD_RED);
-    Access::pendingGrowth(*game) = 4;
-    play(",,,,");
+    Access::setFood(*game, {555, 404}, FOOD_RED), Access::pendingGrowth(*game) = 4, play(",,,,");
     Access::score(*game) = 1234;
     game->setMode(7);  // any mode but Normal shows the Hard label
     game->onKey('p', ORDINARY_KEY, 0, 0);

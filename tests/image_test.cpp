@@ -43,9 +43,8 @@ struct Bmp {
             put16(dib, uint32_t(width)), put16(dib, uint32_t(height)), put16(dib, 1), put16(dib, bitsPerPixel);
         } else {
             put32(dib, uint32_t(width)), put32(dib, uint32_t(topDown ? -height : height)), put16(dib, 1), put16(dib, bitsPerPixel);
-            put32(dib, compression), put32(dib, uint32_t(pixels.size())), put32(dib, 0), put32(dib, 0);
-            put32(dib, colorsUsed), put32(dib, 0);
-            dib.resize(headerSize);
+            put32(dib, compression), put32(dib, uint32_t(pixels.size())), put32(dib, 0), put32(dib, 0), put32(dib, colorsUsed);
+            dib.resize(headerSize);  // the fields after these are zero
         }
         dib.insert(dib.end(), colorTable.begin(), colorTable.end());
         dib.resize(dib.size() + gap);

@@ -50,11 +50,9 @@ def main():
         with open(log) as f:
             report = f.read()
         os.remove(log)
-    print("".join(line for line in report.splitlines(keepends=True)
-                  if "ERROR SUMMARY" in line or "lost:" in line or "reachable:" in line or "suppressed:" in line))
-    if status != 0:
-        print(report)
-        print(f"memcheck: the program exited with status {status}")
+    summary = ("ERROR SUMMARY", "lost:", "reachable:", "suppressed:")
+    print(report if status else "".join(line for line in report.splitlines(keepends=True) if any(s in line for s in summary)))
+    print(f"memcheck: the program exited with status {status}")
     return status != 0
 
 

@@ -28,7 +28,6 @@ class Package(GameTestCase):
         cls.root = os.path.join(cls.work, "root")
         subprocess.run(["dpkg", "-x", cls.deb, cls.root], check=True)
         cls.launcher = os.path.join(cls.root, "usr", "games", "tarvik-snake")
-        cls.pictures = os.path.join(cls.root, "usr", "share", "games", "tarvik-snake", "img")
         super().setUpClass()
 
     @classmethod
@@ -65,7 +64,7 @@ class Package(GameTestCase):
         game_folder = os.path.join(home, ".local", "share", "tarvik-snake")
         scores, link = os.path.join(game_folder, "scores"), os.path.join(game_folder, "img")
         bare = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "HOME", "XDG_DATA_HOME")}
-        pictures = os.path.realpath(self.pictures)
+        pictures = os.path.realpath(os.path.join(self.root, "usr", "share", "games", "tarvik-snake", "img"))
 
         def launch(umask=0o022, **variables):
             result = subprocess.run([self.launcher], cwd="/", env=dict(bare, **variables), timeout=20,

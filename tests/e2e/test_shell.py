@@ -33,13 +33,8 @@ class Shell(GameTestCase):
             entry = dict(line.strip().split("=", 1) for line in f if "=" in line)
         self.assertEqual((shown["WM_CLASS"], shown["_NET_WM_PID"], shown["WM_CLIENT_MACHINE"]), (
             f'"tarvik-snake", "{entry["StartupWMClass"]}"', str(game.process.pid), f'"{socket.gethostname()}"'))
-        icon, sizes = [int(number) for number in shown["_NET_WM_ICON"].split(", ")], []
-        while icon:
-            width, height = icon[:2]
-            sizes.append((width, height))
-            self.assertEqual(icon[2:2 + width * height], packaged_icon(width))
-            icon = icon[2 + width * height:]
-        self.assertEqual(sizes, [(16, 16), (32, 32), (64, 64)])
+        icons = [n for size in (16, 32, 64) for n in (size, size, *packaged_icon(size))]  # each with its width and height
+        self.assertEqual([int(number) for number in shown["_NET_WM_ICON"].split(", ")], icons)
         self.server.xdotool("windowsize", window, 600, 400)
         wait_for(lambda: self.server.geometry(window)[2:] == SURFACE, 10, "the window kept another size")
         for key, screen in ((None, "menu"), ("4", "help"), ("Left", "menu"), ("Escape", "about")):
