@@ -18,6 +18,10 @@ OUTPUT = (1920, 1080)
 BANNER = (128, 128, 204)  # the game screen's banner
 
 
+def banner_shown(colour):  # scaling may move a channel of a flat area by one
+    return max(abs(a - b) for a, b in zip(colour, BANNER)) <= 1
+
+
 class Sway:
     """A headless sway on a 1920x1080 output, its XWayland started at once, with a virtual keyboard
     plugged in for the whole run: one that came and went with each key could be gone before XWayland
@@ -117,7 +121,7 @@ class Wayland(unittest.TestCase):
         self.sway.key("1")
         # The surface fills the output's height, centred: its banner's far end, and black at the sides.
         banner = (240 + 1406, 35)
-        wait_for(lambda: self.sway.pixels(banner)[0] == BANNER, 20, "no game started")
+        wait_for(lambda: banner_shown(self.sway.pixels(banner)[0]), 20, "no game started")
         self.assertEqual(self.sway.pixels((0, 540), (239, 540), (1680, 540), (1919, 540)), [(0, 0, 0)] * 4)
         other = self.sway.start("xmessage", "-title", "Other", "another application")
         wait_for(lambda: "Other" in self.sway.views(), 20, "no other window")
@@ -128,7 +132,7 @@ class Wayland(unittest.TestCase):
         # Each burst names a key once: the toolkit takes a key that is down again when it reads its release
         # for a held one, and drops the next press.
         self.sway.key("Escape")
-        wait_for(lambda: self.sway.pixels(banner)[0] != BANNER, 20, "no game over")
+        wait_for(lambda: not banner_shown(self.sway.pixels(banner)[0]), 20, "no game over")
         self.sway.key("Return", "m", "Escape", "q")  # high scores, menu, about, quit
         self.assertEqual(game.wait_exit(), 0)
 
