@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
 #include "platform/Platform.h"
 
@@ -18,6 +19,8 @@ constexpr int SMALLEST_STEPS = SMALLEST_WINDOW_WIDTH / 4;
 // usual title bar (GNOME's 37 pixels, KDE's 30, Xfce's 27, Openbox's 21) and
 // a border.
 constexpr DesktopArea FRAME_ALLOWANCE{.frameLeft = 8, .frameRight = 8, .frameTop = 40, .frameBottom = 8};
+// Which of the presenter's framebuffers and textures.
+enum { SURFACE, PICTURE };
 
 }  // namespace
 
@@ -62,7 +65,7 @@ void Presenter::askFor(int width, int height)
 bool Presenter::showIn(int windowWidth, int windowHeight)
 {
     scaled = windowWidth != SURFACE_WIDTH || windowHeight != SURFACE_HEIGHT;
-    if (scaled && !framebuffer && !createSurface()) {
+    if (scaled && !framebuffers[SURFACE] && !createSurface()) {
         scaled = false;
         askFor(SURFACE_WIDTH, SURFACE_HEIGHT);
         return false;
@@ -73,24 +76,62 @@ bool Presenter::showIn(int windowWidth, int windowHeight)
     return true;
 }
 
+namespace {
+
+// Unsized RGBA given in BGRA order is stored in BGRA, the order of Mesa's
+// software renderer's windows and of its fast paths for textured rectangles
+// and for copies.
+void attachTexture(unsigned int framebuffer, unsigned int texture, int width, int height)
+{
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, texture, 0);
+}
+
+// Draws what fixed-function texturing draws, but Mesa's software renderer
+// runs a program of this shape through its fast path.
+unsigned int makeScalingProgram()
+{
+    const char* source = "uniform sampler2D surface;\n"
+                         "void main() { gl_FragColor = texture2D(surface, gl_TexCoord[0].xy); }\n";
+    unsigned int shader = glCreateShader(GL_FRAGMENT_SHADER);
+    glShaderSource(shader, 1, &source, nullptr);
+    glCompileShader(shader);
+    unsigned int program = glCreateProgram();
+    glAttachShader(program, shader);
+    glLinkProgram(program);
+    glDeleteShader(shader);
+    GLint linked = GL_FALSE;
+    glGetProgramiv(program, GL_LINK_STATUS, &linked);
+    return linked == GL_TRUE ? program : 0;
+}
+
+}  // namespace
+
 bool Presenter::createSurface()
 {
     if (unavailable)
         return false;
     if (glutExtensionSupported("GL_ARB_framebuffer_object")) {
-        glGenRenderbuffers(1, &colour);
-        glBindRenderbuffer(GL_RENDERBUFFER, colour);
-        glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, SURFACE_WIDTH, SURFACE_HEIGHT);
-        glGenFramebuffers(1, &framebuffer);
-        glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
-        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour);
+        glGenTextures(2, textures);
+        glGenFramebuffers(2, framebuffers);
+        attachTexture(framebuffers[PICTURE], textures[PICTURE], 1, 1);  // sized at each frame of a new size
+        attachTexture(framebuffers[SURFACE], textures[SURFACE], SURFACE_WIDTH, SURFACE_HEIGHT);
         bool complete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
         glBindFramebuffer(GL_FRAMEBUFFER, 0);
-        if (complete)
+        if (complete) {
+            glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+            program = makeScalingProgram();
             return true;
-        glDeleteFramebuffers(1, &framebuffer);
-        glDeleteRenderbuffers(1, &colour);
-        framebuffer = colour = 0;
+        }
+        glDeleteFramebuffers(2, framebuffers);
+        glDeleteTextures(2, textures);
+        framebuffers[SURFACE] = 0;
     }
     unavailable = true;
     std::fprintf(stderr, "tarvik-snake: the OpenGL driver offers no usable framebuffer object: the surface cannot be scaled to the window\n");
@@ -100,18 +141,40 @@ bool Presenter::createSurface()
 void Presenter::beginFrame()
 {
     if (scaled)
-        glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+        glBindFramebuffer(GL_FRAMEBUFFER, framebuffers[SURFACE]);
 }
 
 void Presenter::endFrame()
 {
     if (!scaled)
         return;
+    // The surface is scaled into a texture of the picture's size, upside down,
+    // and that is copied into the window: drawn into the window, which has a
+    // depth buffer, or copied the right way up, Mesa's software renderer runs
+    // each pixel through its general shader code, several times slower.
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffers[PICTURE]);
+    if (resized)
+        attachTexture(framebuffers[PICTURE], textures[PICTURE], picture.width, picture.height);
+    glViewport(0, 0, picture.width, picture.height);
+    glBindTexture(GL_TEXTURE_2D, textures[SURFACE]);
+    glEnable(GL_TEXTURE_2D);
+    glUseProgram(program);
+    // The projection puts the surface's top-left corner, (0, 0), at the top:
+    // there the texture's first row, the surface's bottom one, goes.
+    glBegin(GL_QUADS);
+    for (auto [x, y] : {std::pair{0, 0}, {1, 0}, {1, 1}, {0, 1}}) {
+        glTexCoord2i(x, y);
+        glVertex2i(x * SURFACE_WIDTH, y * SURFACE_HEIGHT);
+    }
+    glEnd();
+    glUseProgram(0);
+    glDisable(GL_TEXTURE_2D);
+    glViewport(0, 0, SURFACE_WIDTH, SURFACE_HEIGHT);
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     glClear(GL_COLOR_BUFFER_BIT);  // the black around the picture
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer);
-    glBlitFramebuffer(0, 0, SURFACE_WIDTH, SURFACE_HEIGHT, picture.x, picture.y, picture.x + picture.width,
-                      picture.y + picture.height, GL_COLOR_BUFFER_BIT, GL_LINEAR);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffers[PICTURE]);
+    glBlitFramebuffer(0, picture.height, picture.width, 0, picture.x, picture.y, picture.x + picture.width,
+                      picture.y + picture.height, GL_COLOR_BUFFER_BIT, GL_NEAREST);
     glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
     // Mesa's software renderer sizes the window's buffers anew only at the
     // swap after a resize: the first frame at a new size is drawn again.

@@ -58,10 +58,13 @@ private:
     bool createSurface();
 
     Rect wanted{0, 0, SURFACE_WIDTH, SURFACE_HEIGHT};
-    Rect picture;                  // where the scaled surface goes in the window
+    Rect picture;              // where the scaled surface goes in the window
     bool scaled = false;
-    bool resized = false;          // no scaled frame drawn yet at this window size
-    bool unavailable = false;      // the driver has no framebuffer objects
-    unsigned int framebuffer = 0;  // made at the first size other than the surface's
-    unsigned int colour = 0;
+    bool resized = false;      // no scaled frame drawn yet at this window size
+    bool unavailable = false;  // the driver has no framebuffer objects
+    // Made at the first size other than the surface's: a texture and its
+    // framebuffer each for the surface and for the scaled picture, and the
+    // fragment program that scales (0 where there is none).
+    unsigned int framebuffers[2] = {}, textures[2] = {};
+    unsigned int program = 0;
 };

@@ -91,9 +91,10 @@ TEST_F(Shell, ReshapeShowsTheSurfaceStraightAtItsSizeScaledAtAnyOtherAndAsAskedW
         record::calls.clear();
         onDisplay();
         log += "# frame " + what + "\n" +
-               listing(whole ? record::only({"glBindFramebuffer", "glClear", "glBlitFramebuffer", "glutPostRedisplay",
+               listing(whole ? record::only({"glBindFramebuffer", "glClear", "glTexImage2D", "glViewport", "glUseProgram",
+                                             "glTexCoord2i", "glVertex2i", "glBlitFramebuffer", "glutPostRedisplay",
                                              "glutSwapBuffers", "glFlush"})
-                             : record::only({"glClear", "glBlitFramebuffer", "glutPostRedisplay"}));
+                             : record::only({"glClear", "glTexImage2D", "glBlitFramebuffer", "glutPostRedisplay"}));
     };
     record::knobs.framebufferObjects = false;
     testing::internal::CaptureStderr();

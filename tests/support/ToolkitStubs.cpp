@@ -5,6 +5,8 @@
 #include <GL/glext.h>
 #include <GL/glu.h>
 
+#include <numeric>
+
 #include "platform/Platform.h"
 #include "support/Recorder.h"
 
@@ -39,13 +41,32 @@ void glDrawPixels(GLsizei w, GLsizei h, GLenum format, GLenum type, const GLvoid
 {
     add("glDrawPixels", {double(w), double(h), double(format), double(type)});
 }
-void glGenRenderbuffers(GLsizei n, GLuint* ids) { add("glGenRenderbuffers", {double(n)}); *ids = 7; }
-void glBindRenderbuffer(GLenum target, GLuint id) { add("glBindRenderbuffer", {double(target), double(id)}); }
-void glRenderbufferStorage(GLenum t, GLenum f, GLsizei w, GLsizei h) { add("glRenderbufferStorage", {double(t), double(f), double(w), double(h)}); }
-void glDeleteRenderbuffers(GLsizei n, const GLuint* ids) { add("glDeleteRenderbuffers", {double(n), double(*ids)}); }
-void glGenFramebuffers(GLsizei n, GLuint* ids) { add("glGenFramebuffers", {double(n)}); *ids = 9; }
+void glGenTextures(GLsizei n, GLuint* ids) { add("glGenTextures", {double(n)}); std::iota(ids, ids + n, 3); }
+void glBindTexture(GLenum target, GLuint id) { add("glBindTexture", {double(target), double(id)}); }
+void glTexImage2D(GLenum t, GLint l, GLint i, GLsizei w, GLsizei h, GLint b, GLenum f, GLenum k, const GLvoid*)
+{
+    add("glTexImage2D", {double(t), double(l), double(i), double(w), double(h), double(b), double(f), double(k)});
+}
+void glTexParameteri(GLenum t, GLenum name, GLint value) { add("glTexParameteri", {double(t), double(name), double(value)}); }
+void glTexEnvi(GLenum t, GLenum name, GLint value) { add("glTexEnvi", {double(t), double(name), double(value)}); }
+void glDeleteTextures(GLsizei n, const GLuint* ids) { add("glDeleteTextures", {double(n), double(*ids)}); }
+void glEnable(GLenum cap) { add("glEnable", {double(cap)}); }
+void glTexCoord2i(GLint s, GLint t) { add("glTexCoord2i", {double(s), double(t)}); }
+GLuint glCreateShader(GLenum kind) { add("glCreateShader", {double(kind)}); return 5; }
+void glShaderSource(GLuint id, GLsizei n, const GLchar* const* text, const GLint*) { add("glShaderSource", {double(id), double(n)}, text[0]); }
+void glCompileShader(GLuint id) { add("glCompileShader", {double(id)}); }
+void glDeleteShader(GLuint id) { add("glDeleteShader", {double(id)}); }
+GLuint glCreateProgram() { add("glCreateProgram"); return 6; }
+void glAttachShader(GLuint program, GLuint shader) { add("glAttachShader", {double(program), double(shader)}); }
+void glLinkProgram(GLuint id) { add("glLinkProgram", {double(id)}); }
+void glGetProgramiv(GLuint id, GLenum name, GLint* value) { add("glGetProgramiv", {double(id), double(name)}); *value = GL_TRUE; }
+void glUseProgram(GLuint id) { add("glUseProgram", {double(id)}); }
+void glGenFramebuffers(GLsizei n, GLuint* ids) { add("glGenFramebuffers", {double(n)}); std::iota(ids, ids + n, 8); }
 void glBindFramebuffer(GLenum target, GLuint id) { add("glBindFramebuffer", {double(target), double(id)}); }
-void glFramebufferRenderbuffer(GLenum t, GLenum a, GLenum k, GLuint id) { add("glFramebufferRenderbuffer", {double(t), double(a), double(k), double(id)}); }
+void glFramebufferTexture2D(GLenum t, GLenum a, GLenum k, GLuint id, GLint level)
+{
+    add("glFramebufferTexture2D", {double(t), double(a), double(k), double(id), double(level)});
+}
 GLenum glCheckFramebufferStatus(GLenum target)
 {
     add("glCheckFramebufferStatus", {double(target)});
