@@ -113,7 +113,7 @@ TEST_F(Shell, ReshapeShowsTheSurfaceStraightAtItsSizeScaledAtAnyOtherAndAsAskedW
     step("800 x 600", [] { onReshape(800, 600); });
     frame("scaled", true);
     frame("scaled, the next");
-    step("1280 x 1024", [] { onReshape(1280, 1024); });
+    step("1280 x 768, only its width another", [] { onReshape(1280, 768); });
     frame("scaled");
     presenter.askFor(0, 0);
     step("960 x 540, asking for no size", [] { onReshape(960, 540); });
