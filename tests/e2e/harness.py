@@ -220,13 +220,13 @@ class Game:
     def wait_dialog(self, name="^Tarvik-Snake$"):
         """The id of a visible dialog (a window narrower than the surface) with the name."""
         return wait_for(lambda: next((w[0] for w in self.server.windows(name) if w[3] < 900), None),
-                        15 * self.slowness, "no dialog named " + name, interval=0.1 * self.slowness)
+                        60 * self.slowness, "no dialog named " + name, interval=0.1 * self.slowness)
 
     def answer_dialog(self, dialog, key):
         """Answers a dialog from the keyboard, as a player would, and waits for it to go."""
         self.server.xdotool("windowfocus", "--sync", dialog)
         self.server.xdotool("key", key)
-        wait_for(lambda: not self.server.geometry(dialog), 15 * self.slowness, "the dialog stayed",
+        wait_for(lambda: not self.server.geometry(dialog), 60 * self.slowness, "the dialog stayed",
                  interval=0.1 * self.slowness)
 
     def answer(self, key):  # the start-up question, e.g. with "n", "y", "Escape"
