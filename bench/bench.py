@@ -226,7 +226,7 @@ class Bench:
     # drawn scaled: an 800 x 600 screen without a window manager.
 
     def idle_scaled(self, seconds):
-        server = harness.XServer(("Xvfb", "-screen", "0", "800x600x24", "-fp", "built-ins"))
+        server = harness.XServer(("Xvfb", "-screen", "0", "800x600x24"))
         try:
             run = Run(server, [self.game], self.folder, self.probe)
             try:

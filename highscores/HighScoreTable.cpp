@@ -27,7 +27,6 @@ namespace {
 constexpr std::size_t TABLE_BYTES = 2 * HIGH_SCORES_PER_MODE * sizeof(HighScoreEntry);  // 560
 constexpr std::size_t MAX_STORED_NAME = HIGH_SCORE_NAME_SIZE - 1;                       // 23
 constexpr const char* TEMPORARY_MARK = ".tmp.";  // HighScores.dat.tmp.XXXXXX
-constexpr const char* ERROR_CAPTION = "Error";
 // A renamed copy cannot be made to look like the file it would replace.
 constexpr int KEEP_IN_PLACE = -1;
 

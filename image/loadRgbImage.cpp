@@ -13,7 +13,6 @@
 
 namespace {
 
-constexpr const char* ERROR_CAPTION = "Error";
 constexpr const char* MESSAGE_OUT_OF_MEMORY = "Out of memory.";
 constexpr const char* MESSAGE_UNKNOWN_FORMAT = "Unknown DIB file format.";
 constexpr const char* MESSAGE_CONVERSION_ERROR = "Image file conversion error.";

@@ -39,23 +39,6 @@ bool readCardinals(Display* display, Window window, const char* name, long* valu
     return read;
 }
 
-bool managerSupports(Display* display, Window root, const char* hint)
-{
-    Atom type = None;
-    int format = 0;
-    unsigned long items = 0, after = 0;
-    unsigned char* data = nullptr;
-    bool found = false;
-    if (XGetWindowProperty(display, root, XInternAtom(display, "_NET_SUPPORTED", False), 0, 4096, False, XA_ATOM,
-                           &type, &format, &items, &after, &data) == Success && type == XA_ATOM && format == 32) {
-        Atom wanted = XInternAtom(display, hint, False);
-        found = std::count(reinterpret_cast<Atom*>(data), reinterpret_cast<Atom*>(data) + items, wanted) > 0;
-    }
-    if (data)
-        XFree(data);
-    return found;
-}
-
 // The frame the window manager would give an ordinary window: it sets the
 // extents on an unmapped probe that asks for them.
 bool probeFrame(Display* display, Window root, long extents[4])
@@ -63,13 +46,7 @@ bool probeFrame(Display* display, Window root, long extents[4])
     Window probe = XCreateSimpleWindow(display, root, 0, 0, 1, 1, 0, 0, 0);
     XSelectInput(display, probe, PropertyChangeMask);
     Atom frameExtents = XInternAtom(display, "_NET_FRAME_EXTENTS", False);
-    XEvent request{};
-    request.xclient.type = ClientMessage;
-    request.xclient.window = probe;
-    request.xclient.message_type = XInternAtom(display, "_NET_REQUEST_FRAME_EXTENTS", False);
-    request.xclient.format = 32;
-    XSendEvent(display, root, False, SubstructureRedirectMask | SubstructureNotifyMask, &request);
-    XFlush(display);
+    askWindowManager(display, probe, "_NET_REQUEST_FRAME_EXTENTS");
 
     bool answered = false;
     auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(FRAME_ANSWER_MS);
@@ -92,6 +69,36 @@ bool probeFrame(Display* display, Window root, long extents[4])
 }
 
 }  // namespace
+
+bool listsAtom(Display* display, Window window, const char* property, const char* atom)
+{
+    Atom type = None;
+    int format = 0;
+    unsigned long items = 0, after = 0;
+    unsigned char* data = nullptr;
+    bool found = false;
+    if (XGetWindowProperty(display, window, XInternAtom(display, property, False), 0, 4096, False, XA_ATOM, &type,
+                           &format, &items, &after, &data) == Success && type == XA_ATOM && format == 32) {
+        // Xlib hands 32-bit items over as longs.
+        Atom wanted = XInternAtom(display, atom, False);
+        found = std::count(reinterpret_cast<Atom*>(data), reinterpret_cast<Atom*>(data) + items, wanted) > 0;
+    }
+    if (data)
+        XFree(data);
+    return found;
+}
+
+void askWindowManager(Display* display, Window window, const char* message, std::array<long, 5> data)
+{
+    XEvent request{};
+    request.xclient.type = ClientMessage;
+    request.xclient.window = window;
+    request.xclient.message_type = XInternAtom(display, message, False);
+    request.xclient.format = 32;
+    std::copy(data.begin(), data.end(), request.xclient.data.l);
+    XSendEvent(display, DefaultRootWindow(display), False, SubstructureRedirectMask | SubstructureNotifyMask, &request);
+    XFlush(display);
+}
 
 DesktopArea desktopArea()
 {
@@ -118,7 +125,7 @@ DesktopArea desktopArea()
         area.workHeight = coordinate(3);
     }
     long frame[4];
-    if (managerSupports(display, root, "_NET_REQUEST_FRAME_EXTENTS") && probeFrame(display, root, frame)) {
+    if (listsAtom(display, root, "_NET_SUPPORTED", "_NET_REQUEST_FRAME_EXTENTS") && probeFrame(display, root, frame)) {
         auto side = [&](int i) { return static_cast<int>(std::clamp(frame[i], 0L, MAX_FRAME)); };
         area.frameKnown = true;
         area.frameLeft = side(0);

@@ -218,24 +218,6 @@ void takeInputBack()
     XFlush(fullScreen.display);
 }
 
-// Whether the compositor has the managed surface in its full-screen state.
-bool inFullScreenState(Display* display)
-{
-    Atom type = None;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char* data = nullptr;
-    if (XGetWindowProperty(display, fullScreen.window, XInternAtom(display, "_NET_WM_STATE", False), 0, 32, False,
-                           XA_ATOM, &type, &format, &count, &after, &data) != Success || !data)
-        return false;
-    // Xlib hands 32-bit properties over as longs.
-    const long* atoms = reinterpret_cast<const long*>(data);
-    long full = static_cast<long>(XInternAtom(display, "_NET_WM_STATE_FULLSCREEN", False));
-    bool found = format == 32 && std::find(atoms, atoms + count, full) != atoms + count;
-    XFree(data);
-    return found;
-}
-
 // Puts the managed surface into the compositor's full-screen state or out of
 // it, the desktop's way: a window not mapped yet carries the state the
 // compositor reads when it maps it; one already mapped asks for the change and
@@ -260,21 +242,13 @@ void setFullScreenState(bool on)
         return;
     }
     XSelectInput(display, fullScreen.window, PropertyChangeMask);  // before asking, so that no answer is missed
-    XEvent request{};
-    request.xclient.type = ClientMessage;
-    request.xclient.window = fullScreen.window;
-    request.xclient.message_type = state;
-    request.xclient.format = 32;
-    request.xclient.data.l[0] = on ? 1 : 0;  // _NET_WM_STATE_ADD, _NET_WM_STATE_REMOVE
-    request.xclient.data.l[1] = static_cast<long>(full);
-    request.xclient.data.l[3] = 1;  // asked by an ordinary application
-    XSendEvent(display, DefaultRootWindow(display), False, SubstructureRedirectMask | SubstructureNotifyMask, &request);
-    XFlush(display);
+    // _NET_WM_STATE_ADD or _REMOVE, asked by an ordinary application.
+    askWindowManager(display, fullScreen.window, "_NET_WM_STATE", {on ? 1 : 0, static_cast<long>(full), 0, 1});
 
     // Each event may be the compositor's new _NET_WM_STATE; a compositor that
     // ignores the request holds the game up only for a moment.
     auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(STATE_CHANGE_LIMIT_MS);
-    while (inFullScreenState(display) != on && std::chrono::steady_clock::now() < deadline && !pendingStopSignal()) {
+    while (listsAtom(display, fullScreen.window, "_NET_WM_STATE", "_NET_WM_STATE_FULLSCREEN") != on && std::chrono::steady_clock::now() < deadline && !pendingStopSignal()) {
         XEvent event;
         if (XPending(display)) {
             XNextEvent(display, &event);

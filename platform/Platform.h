@@ -33,6 +33,8 @@ bool askYesNo(const char* caption, const char* text);
 // A modal message with a single OK button; returns once the player has
 // dismissed it. A trailing line feed in the text is not shown as a blank line.
 void showErrorBox(const char* caption, const char* text);
+// The caption of every error box the game shows.
+constexpr const char* ERROR_CAPTION = "Error";
 
 // Called with the full-screen surface's OpenGL context current. In the game
 // mode the toolkit holds the keyboard and the pointer for that surface, so

@@ -22,6 +22,39 @@ constexpr DesktopArea FRAME_ALLOWANCE{.frameLeft = 8, .frameRight = 8, .frameTop
 // Which of the presenter's framebuffers and textures.
 enum { SURFACE, PICTURE };
 
+// Unsized RGBA given in BGRA order is stored in BGRA, the order of Mesa's
+// software renderer's windows and of its fast paths for textured rectangles
+// and for copies.
+void attachTexture(unsigned int framebuffer, unsigned int texture, int width, int height)
+{
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, texture, 0);
+}
+
+// Draws what fixed-function texturing draws, but Mesa's software renderer
+// runs a program of this shape through its fast path.
+unsigned int makeScalingProgram()
+{
+    const char* source = "uniform sampler2D surface;\n"
+                         "void main() { gl_FragColor = texture2D(surface, gl_TexCoord[0].xy); }\n";
+    unsigned int shader = glCreateShader(GL_FRAGMENT_SHADER);
+    glShaderSource(shader, 1, &source, nullptr);
+    glCompileShader(shader);
+    unsigned int program = glCreateProgram();
+    glAttachShader(program, shader);
+    glLinkProgram(program);
+    glDeleteShader(shader);
+    GLint linked = GL_FALSE;
+    glGetProgramiv(program, GL_LINK_STATUS, &linked);
+    return linked == GL_TRUE ? program : 0;
+}
+
 }  // namespace
 
 Rect fitSurface(int windowWidth, int windowHeight)
@@ -76,42 +109,6 @@ bool Presenter::showIn(int windowWidth, int windowHeight)
     return true;
 }
 
-namespace {
-
-// Unsized RGBA given in BGRA order is stored in BGRA, the order of Mesa's
-// software renderer's windows and of its fast paths for textured rectangles
-// and for copies.
-void attachTexture(unsigned int framebuffer, unsigned int texture, int width, int height)
-{
-    glBindTexture(GL_TEXTURE_2D, texture);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
-    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, texture, 0);
-}
-
-// Draws what fixed-function texturing draws, but Mesa's software renderer
-// runs a program of this shape through its fast path.
-unsigned int makeScalingProgram()
-{
-    const char* source = "uniform sampler2D surface;\n"
-                         "void main() { gl_FragColor = texture2D(surface, gl_TexCoord[0].xy); }\n";
-    unsigned int shader = glCreateShader(GL_FRAGMENT_SHADER);
-    glShaderSource(shader, 1, &source, nullptr);
-    glCompileShader(shader);
-    unsigned int program = glCreateProgram();
-    glAttachShader(program, shader);
-    glLinkProgram(program);
-    glDeleteShader(shader);
-    GLint linked = GL_FALSE;
-    glGetProgramiv(program, GL_LINK_STATUS, &linked);
-    return linked == GL_TRUE ? program : 0;
-}
-
-}  // namespace
 
 bool Presenter::createSurface()
 {
