@@ -28,13 +28,24 @@ class Desktop(XServer):
     def __init__(self, size, manager, *clients):
         super().__init__(("Xvfb", "-screen", "0", "%dx%dx24" % size))
         self.config = tempfile.NamedTemporaryFile("w", suffix=".conf")
-        print("font fixed", file=self.config, flush=True)  # the one X core font every server has
-        self.clients = [subprocess.Popen(["i3", "-c", self.config.name] if manager == "i3" else [manager],
-                                         env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)]
-        wait_for(lambda: "window id" in self.xprop("-root", "_NET_SUPPORTING_WM_CHECK"), 20, manager + " did not start")
+        # The one X core font every server has, in i3's current syntax (an older one is converted at each start).
+        print("# i3 config file (v4)\nfont fixed", file=self.config, flush=True)
+        self.clients = []
+        self.start(["i3", "-c", self.config.name] if manager == "i3" else [manager],
+                   lambda: "window id" in self.xprop("-root", "_NET_SUPPORTING_WM_CHECK"), manager + " did not start")
         for client in clients:
-            self.clients.append(subprocess.Popen([client], env=self.env, stderr=subprocess.DEVNULL))
-            wait_for(lambda: self.windows("^%s$" % client), 10, "no window of " + client)
+            self.start([client], lambda: self.windows("^%s$" % client), "no window of " + client)
+
+    def start(self, command, ready, message):
+        """Starts a client that stays and waits until it is ready. As with run(), one that the server refused
+        at once did nothing and is started again."""
+        for _ in range(5):
+            process = subprocess.Popen(command, env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            self.clients.append(process)
+            wait_for(lambda: process.poll() is not None or ready(), 20, message)
+            if process.poll() is None:
+                return
+        raise AssertionError(message)
 
     def xprop(self, *args):
         return run(["xprop", *args], env=self.env).stdout.decode()
