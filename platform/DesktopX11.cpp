@@ -1,5 +1,6 @@
-// Where on the screen a window may go, asked of the window manager through
-// the desktop hints it publishes on the root window.
+// The desktop as the X server and the window manager tell it: the monitors
+// (RandR), XWayland, and where a window may go, through the desktop hints the
+// window manager publishes on the root window.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/Xrandr.h>
@@ -8,8 +9,8 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <vector>
 
-#include "platform/Platform.h"
 #include "platform/X11Display.h"
 
 namespace {
@@ -68,6 +69,30 @@ bool probeFrame(Display* display, Window root, long extents[4])
     return answered;
 }
 
+bool isXWayland(Display* display)
+{
+    // XWayland offers an extension of its name from version 23.1 on; the
+    // earlier ones are known by the names of their outputs, read as the
+    // server has them: probing them anew would cost time and reset the
+    // video-mode extension's record.
+    int opcode = 0, event = 0, error = 0;
+    if (XQueryExtension(display, "XWAYLAND", &opcode, &event, &error))
+        return true;
+    if (!XRRQueryExtension(display, &event, &error))
+        return false;
+    bool xwayland = false;
+    if (XRRScreenResources* resources = XRRGetScreenResourcesCurrent(display, DefaultRootWindow(display))) {
+        for (int i = 0; i < resources->noutput && !xwayland; ++i) {
+            if (XRROutputInfo* output = XRRGetOutputInfo(display, resources, resources->outputs[i])) {
+                xwayland = std::strncmp(output->name, "XWAYLAND", 8) == 0;
+                XRRFreeOutputInfo(output);
+            }
+        }
+        XRRFreeScreenResources(resources);
+    }
+    return xwayland;
+}
+
 }  // namespace
 
 bool listsAtom(Display* display, Window window, const char* property, const char* atom)
@@ -106,10 +131,7 @@ DesktopArea desktopArea()
     Display* display = dialogDisplay();
     if (!display)
         return area;
-    int screen = DefaultScreen(display);
-    Window root = RootWindow(display, screen);
-    area.screenWidth = DisplayWidth(display, screen);
-    area.screenHeight = DisplayHeight(display, screen);
+    Window root = DefaultRootWindow(display);
 
     // One work area per virtual desktop: the current one's.
     long desktop = 0, work[4];
@@ -136,27 +158,42 @@ DesktopArea desktopArea()
     return area;
 }
 
-bool displayIsXWayland()
+
+std::vector<Monitor> listMonitors(Display* display)
 {
-    // XWayland offers an extension of its name from version 23.1 on; the
-    // earlier ones are known by the names of their outputs.
-    Display* display = dialogDisplay();
-    int opcode = 0, event = 0, error = 0;
-    if (!display)
-        return false;
-    if (XQueryExtension(display, "XWAYLAND", &opcode, &event, &error))
-        return true;
+    std::vector<Monitor> found;
+    int event = 0, error = 0, count = 0;
     if (!XRRQueryExtension(display, &event, &error))
-        return false;
-    bool xwayland = false;
-    if (XRRScreenResources* resources = XRRGetScreenResources(display, DefaultRootWindow(display))) {
-        for (int i = 0; i < resources->noutput && !xwayland; ++i) {
-            if (XRROutputInfo* output = XRRGetOutputInfo(display, resources, resources->outputs[i])) {
-                xwayland = std::strncmp(output->name, "XWAYLAND", 8) == 0;
-                XRRFreeOutputInfo(output);
-            }
-        }
-        XRRFreeScreenResources(resources);
+        return found;
+    XRRMonitorInfo* monitors = XRRGetMonitors(display, DefaultRootWindow(display), True, &count);
+    for (int i = 0; i < count; ++i) {
+        const XRRMonitorInfo& m = monitors[i];
+        found.push_back({m.x, m.y, m.width, m.height, m.primary != 0});
     }
-    return xwayland;
+    if (monitors)
+        XRRFreeMonitors(monitors);
+    return found;
+}
+
+Desktop readDesktop()
+{
+    Desktop desktop;
+    Display* display = dialogDisplay();
+    if (!display)
+        return desktop;
+    int screen = DefaultScreen(display);
+    desktop.screenWidth = DisplayWidth(display, screen);
+    desktop.screenHeight = DisplayHeight(display, screen);
+    desktop.monitors = listMonitors(display);
+    desktop.xwayland = isXWayland(display);
+    Atom type = None;
+    int format = 0;
+    unsigned long items = 0, after = 0;
+    unsigned char* data = nullptr;
+    desktop.windowManager = XGetWindowProperty(display, RootWindow(display, screen),
+                                               XInternAtom(display, "_NET_SUPPORTED", False), 0, 1, False, XA_ATOM,
+                                               &type, &format, &items, &after, &data) == Success && items > 0;
+    if (data)
+        XFree(data);
+    return desktop;
 }

@@ -1,14 +1,12 @@
 // The start-up question and the error box, drawn with Xlib on a connection of
 // their own, so that no GLUT event is handled while one is up.
+#include "platform/Dialogs.h"
 #include "platform/Platform.h"
-#include "platform/WindowIdentity.h"
 #include "platform/X11Display.h"
 
-#include <GL/glx.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
-#include <X11/extensions/Xrandr.h>
 #include <X11/keysym.h>
 #include <poll.h>
 
@@ -26,15 +24,6 @@ constexpr int MARGIN = 20;
 constexpr int BUTTON_GAP = 12;
 constexpr int BUTTON_MIN_WIDTH = 84;
 constexpr int STOP_CHECK_MS = 100;  // how long a box waits for the X server before looking for a stop signal
-constexpr int STATE_CHANGE_LIMIT_MS = 2000;  // the longest wait for the compositor to change the surface's state
-
-// The full-screen surface on the toolkit's own connection, once there is one.
-struct Surface {
-    Display* display = nullptr;
-    Window window = 0;
-    bool managed = false;  // a window in the compositor's full-screen state, not the game mode
-};
-Surface fullScreen;
 
 struct DialogButton {
     const char* label;
@@ -197,115 +186,6 @@ void setWindowProperties(const Dialog& d, const char* title, int x, int y, int w
     setWindowClass(display, d.window);
 }
 
-// The toolkit's full-screen surface holds the keyboard and the pointer on the
-// toolkit's connection; no box could be answered while it kept them.
-void lendInput()
-{
-    XUngrabPointer(fullScreen.display, CurrentTime);
-    XUngrabKeyboard(fullScreen.display, CurrentTime);
-    XSync(fullScreen.display, False);  // released before the box asks for the keyboard focus
-}
-
-// Back to how the toolkit held them: the pointer kept inside the surface, the
-// keys going to it.
-void takeInputBack()
-{
-    XGrabPointer(fullScreen.display, fullScreen.window, True,
-                 ButtonPressMask | ButtonReleaseMask | ButtonMotionMask | PointerMotionMask, GrabModeAsync,
-                 GrabModeAsync, fullScreen.window, None, CurrentTime);
-    XSetInputFocus(fullScreen.display, fullScreen.window, RevertToParent, CurrentTime);
-    XGrabKeyboard(fullScreen.display, fullScreen.window, False, GrabModeAsync, GrabModeAsync, CurrentTime);
-    XFlush(fullScreen.display);
-}
-
-// Puts the managed surface into the compositor's full-screen state or out of
-// it, the desktop's way: a window not mapped yet carries the state the
-// compositor reads when it maps it; one already mapped asks for the change and
-// waits until the compositor reports it made it. A box mapped before then
-// could open over a full-screen view, which sway never focuses; the game
-// resumed before then would draw for a size about to change. The wait is on
-// the boxes' connection: on the toolkit's, it would change which of its
-// window's events the toolkit receives.
-void setFullScreenState(bool on)
-{
-    Display* display = dialogDisplay();
-    Atom state = XInternAtom(display, "_NET_WM_STATE", False);
-    Atom full = XInternAtom(display, "_NET_WM_STATE_FULLSCREEN", False);
-    XWindowAttributes surface;
-    if (!XGetWindowAttributes(display, fullScreen.window, &surface))
-        return;
-    if (surface.map_state == IsUnmapped) {
-        if (on)
-            XChangeProperty(display, fullScreen.window, state, XA_ATOM, 32, PropModeReplace,
-                            reinterpret_cast<const unsigned char*>(&full), 1);
-        XFlush(display);
-        return;
-    }
-    XSelectInput(display, fullScreen.window, PropertyChangeMask);  // before asking, so that no answer is missed
-    // _NET_WM_STATE_ADD or _REMOVE, asked by an ordinary application.
-    askWindowManager(display, fullScreen.window, "_NET_WM_STATE", {on ? 1 : 0, static_cast<long>(full), 0, 1});
-
-    // Each event may be the compositor's new _NET_WM_STATE; a compositor that
-    // ignores the request holds the game up only for a moment.
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(STATE_CHANGE_LIMIT_MS);
-    while (listsAtom(display, fullScreen.window, "_NET_WM_STATE", "_NET_WM_STATE_FULLSCREEN") != on && std::chrono::steady_clock::now() < deadline && !pendingStopSignal()) {
-        XEvent event;
-        if (XPending(display)) {
-            XNextEvent(display, &event);
-        } else {
-            pollfd connection{ConnectionNumber(display), POLLIN, 0};
-            poll(&connection, 1, STOP_CHECK_MS);
-        }
-    }
-    XSelectInput(display, fullScreen.window, NoEventMask);
-}
-
-// The monitor the point lies on, as the X server reports its outputs; false
-// where it reports none there.
-bool monitorAt(Display* display, int px, int py, int& x, int& y, int& width, int& height)
-{
-    int count = 0;
-    XRRMonitorInfo* monitors = XRRGetMonitors(display, DefaultRootWindow(display), True, &count);
-    bool found = false;
-    for (int i = 0; i < count && !found; ++i) {
-        const XRRMonitorInfo& m = monitors[i];
-        found = px >= m.x && px < m.x + m.width && py >= m.y && py < m.y + m.height;
-        if (found) {
-            x = m.x;
-            y = m.y;
-            width = m.width;
-            height = m.height;
-        }
-    }
-    if (monitors)
-        XRRFreeMonitors(monitors);
-    return found;
-}
-
-// The area a box is centred on: the game-mode surface (which may be a smaller
-// video mode's corner of a larger screen), the monitor a managed surface
-// covers whatever its state just now, or else the whole screen.
-void centringArea(Display* display, int& x, int& y, int& width, int& height)
-{
-    XWindowAttributes surface;
-    if (fullScreen.display && XGetWindowAttributes(fullScreen.display, fullScreen.window, &surface)) {
-        x = surface.x;
-        y = surface.y;
-        width = surface.width;
-        height = surface.height;
-        if (!fullScreen.managed)
-            return;
-        Window child;  // a compositor's frame may hold the window: its place on the screen, not in the frame
-        XTranslateCoordinates(fullScreen.display, fullScreen.window, surface.root, 0, 0, &x, &y, &child);
-        if (monitorAt(display, x + width / 2, y + height / 2, x, y, width, height))
-            return;
-    }
-    int screen = DefaultScreen(display);
-    x = y = 0;
-    width = DisplayWidth(display, screen);
-    height = DisplayHeight(display, screen);
-}
-
 // The next event for the box; false once a stop signal has been noted, which
 // a blocking XNextEvent would not notice.
 bool nextEvent(Display* display, XEvent& event)
@@ -339,26 +219,12 @@ int runDialog(const char* title, const char* text, std::vector<DialogButton> but
 
     int width = 0, height = 0;
     layOut(d, width, height);
-    int areaX = 0, areaY = 0, areaWidth = 0, areaHeight = 0;
-    centringArea(d.display, areaX, areaY, areaWidth, areaHeight);
-    int x = areaX + (areaWidth - width) / 2;
-    int y = areaY + (areaHeight - height) / 2;
+    Monitor area = boxArea(d.display);
+    int x = area.x + (area.width - width) / 2;
+    int y = area.y + (area.height - height) / 2;
     d.window = XCreateSimpleWindow(d.display, RootWindow(d.display, screen), x, y, static_cast<unsigned>(width),
                                    static_cast<unsigned>(height), 1, d.ink, d.background);
-    if (fullScreen.managed) {
-        // Over a full-screen window some compositors (sway) give the keyboard
-        // to no new window, not even its own dialog: the surface leaves that
-        // state while the box is up, and the compositor focuses the box.
-        XSetTransientForHint(d.display, d.window, fullScreen.window);
-        setFullScreenState(false);
-    } else if (fullScreen.display) {
-        // Like the surface, out of any window manager's hands, so that none
-        // can stack the box below it.
-        XSetWindowAttributes unmanaged;
-        unmanaged.override_redirect = True;
-        XChangeWindowAttributes(d.display, d.window, CWOverrideRedirect, &unmanaged);
-        lendInput();
-    }
+    beforeBox(d.display, d.window);
     setWindowProperties(d, title, x, y, width, height);
     Atom deleteWindow = XInternAtom(d.display, "WM_DELETE_WINDOW", False);
     XSetWMProtocols(d.display, d.window, &deleteWindow, 1);
@@ -382,7 +248,7 @@ int runDialog(const char* title, const char* text, std::vector<DialogButton> but
         case MapNotify: {
             // Take the keyboard, also where no window manager hands it over;
             // a compositor hands it over itself and undoes any such change.
-            if (fullScreen.managed)
+            if (desktopFocusesBox())
                 break;
             XErrorHandler previous = XSetErrorHandler(ignoreXErrors);
             XSetInputFocus(d.display, d.window, RevertToParent, CurrentTime);
@@ -447,10 +313,7 @@ int runDialog(const char* title, const char* text, std::vector<DialogButton> but
         XFreeFont(d.display, d.font);
     XDestroyWindow(d.display, d.window);
     XSync(d.display, False);  // gone before the surface takes the keyboard back
-    if (fullScreen.managed)
-        setFullScreenState(true);
-    else if (fullScreen.display)
-        takeInputBack();
+    afterBox();
     return answer;
 }
 
@@ -477,14 +340,4 @@ bool askYesNo(const char* caption, const char* text)
 void showErrorBox(const char* caption, const char* text)
 {
     runDialog(caption, text, {{"OK", 'o'}}, 0);
-}
-
-void setFullScreenSurface(bool managed)
-{
-    // freeglut draws straight into its window: the current drawable is the surface itself.
-    fullScreen = {glXGetCurrentDisplay(), glXGetCurrentDrawable(), managed};
-    if (managed) {
-        XSync(fullScreen.display, False);  // the surface exists for the boxes' connection too
-        setFullScreenState(true);
-    }
 }

@@ -1,54 +1,9 @@
 #pragma once
-// What the game needs from the operating system and the window system, beyond
-// what freeglut gives it. The dialogs are drawn with Xlib on their own
-// connection to the display; the file mapping uses POSIX.
+// What the game needs from the operating system beyond the window system:
+// the stop signals and the read-only file mapping, on POSIX. The window
+// system's part is in Dialogs.h, Desktop.h and GameSurface.h.
 
 #include <cstddef>
-
-// Opens the dialogs' connection to the display named by DISPLAY, kept for the
-// whole run; false when the display cannot be reached.
-bool displayReachable();
-
-// What the window system tells of the screen before the game's window is
-// created, in screen pixels: the screen's size; the work area (the screen
-// less its panels) where the window manager publishes one; and the frame it
-// puts around an ordinary window where it tells that.
-struct DesktopArea {
-    int screenWidth = 0, screenHeight = 0;
-    bool workAreaKnown = false;
-    int workX = 0, workY = 0, workWidth = 0, workHeight = 0;
-    bool frameKnown = false;
-    int frameLeft = 0, frameRight = 0, frameTop = 0, frameBottom = 0;
-};
-DesktopArea desktopArea();
-
-// Whether the display is XWayland, where a Wayland compositor owns the
-// output's mode and the keyboard focus and honours no X grab.
-bool displayIsXWayland();
-
-// A modal question with the buttons Yes and No, shown before the game's
-// window exists. Returns true only when the player answers Yes.
-bool askYesNo(const char* caption, const char* text);
-
-// A modal message with a single OK button; returns once the player has
-// dismissed it. A trailing line feed in the text is not shown as a blank line.
-void showErrorBox(const char* caption, const char* text);
-// The caption of every error box the game shows.
-constexpr const char* ERROR_CAPTION = "Error";
-
-// Called with the full-screen surface's OpenGL context current. In the game
-// mode the toolkit holds the keyboard and the pointer for that surface, so
-// from then on every box stands above it, centred on it, borrows both while it
-// is up and hands them back when it goes. A managed surface, an ordinary
-// window, is put into the compositor's full-screen state here; it leaves that
-// state while a box is up, so that the compositor focuses the box as any
-// other window, and returns to it when the box goes.
-void setFullScreenSurface(bool managed);
-
-// Called with the game's window (or its full-screen surface) current, right
-// after the toolkit has made it: gives it the class its menu entry names, the
-// process and machine that run it, and the game's icon.
-void identifyGameWindow();
 
 // From this call on, SIGINT, SIGTERM and SIGHUP are only noted (those the
 // process was started with ignored stay ignored), so that the program can put

@@ -1,30 +1,32 @@
-#include "platform/WindowIdentity.h"
-
-#include <GL/glx.h>
+// What every window of the game tells the desktop about itself.
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <unistd.h>
 
 #include <climits>
+#include <cstddef>
 #include <cstring>
 
-#include "platform/Platform.h"
+#include "platform/X11Display.h"
 
+// The game's icon as _NET_WM_ICON holds it: for each size, the width, the
+// height, then the pixels as 0xAARRGGBB, rows from the top. Generated at build
+// time from the packaged icon's pixels.
+extern const unsigned long WINDOW_ICON[];
+extern const std::size_t WINDOW_ICON_LENGTH;
+
+// The one instance and class name in WM_CLASS of the game's window and of its
+// boxes; the menu entry names the class as StartupWMClass, which is how a
+// desktop matches the running game with its entry.
 void setWindowClass(Display* display, Window window)
 {
     XClassHint hint{const_cast<char*>("tarvik-snake"), const_cast<char*>("Tarvik-Snake")};
     XSetClassHint(display, window, &hint);
 }
 
-void identifyGameWindow()
+void identifyWindow(Display* display, Window window)
 {
-    // freeglut draws straight into its window: the current drawable is the window itself.
-    Display* display = glXGetCurrentDisplay();
-    Window window = glXGetCurrentDrawable();
-    if (!display || !window)
-        return;
     setWindowClass(display, window);
-
     // A pid means something only on its own machine, so the two go together.
     char host[HOST_NAME_MAX + 1] = {};
     if (gethostname(host, sizeof host - 1) == 0) {
@@ -36,5 +38,4 @@ void identifyGameWindow()
     }
     XChangeProperty(display, window, XInternAtom(display, "_NET_WM_ICON", False), XA_CARDINAL, 32, PropModeReplace,
                     reinterpret_cast<const unsigned char*>(WINDOW_ICON), static_cast<int>(WINDOW_ICON_LENGTH));
-    XFlush(display);
 }

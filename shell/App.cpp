@@ -8,6 +8,9 @@
 #include <initializer_list>
 
 #include "highscores/HighScoreTable.h"
+#include "platform/Desktop.h"
+#include "platform/Dialogs.h"
+#include "platform/GameSurface.h"
 #include "platform/Platform.h"
 #include "screens/MenuScreens.h"
 #include "game/SnakeGame.h"
@@ -36,11 +39,25 @@ void leaveFullScreen()
         glutLeaveGameMode();
 }
 
-// A window that would reach past the work area is opened smaller, inside it,
-// and keeps that size; the surface is shown scaled there.
-void openWindow()
+// The game mode; false where the mode did not really change.
+bool enterGameMode(const Monitor& monitor)
 {
-    Rect window = placeWindow(desktopArea());
+    deferStopSignals();
+    guardVideoMode(SURFACE_WIDTH, SURFACE_HEIGHT);
+    planSurface(SURFACE_GAME_MODE, monitor);
+    glutEnterGameMode();
+    std::atexit(leaveFullScreen);
+    glutSetWindowTitle(TITLE);
+    glutSetCursor(GLUT_CURSOR_NONE);
+    return videoModeIs(SURFACE_WIDTH, SURFACE_HEIGHT);
+}
+
+// A window that would reach past the work area of its monitor is opened
+// smaller, inside it, and keeps that size; the surface is shown scaled there.
+void openWindow(const Monitor& monitor)
+{
+    planSurface(SURFACE_WINDOW, monitor);
+    Rect window = placeWindow(desktopArea(), {monitor.x, monitor.y, monitor.width, monitor.height});
     if (window != Rect{WINDOW_X, WINDOW_Y, SURFACE_WIDTH, SURFACE_HEIGHT}) {
         glutInitWindowSize(window.width, window.height);
         glutInitWindowPosition(window.x, window.y);
@@ -49,7 +66,61 @@ void openWindow()
     glutCreateWindow(TITLE);
 }
 
+// The surface the player asked for, made in one of three ways.
+void openSurface(SurfacePath path, const Desktop& desktop, const Monitor& monitor)
+{
+    if (path == PATH_MODE_SWITCH) {
+        glutGameModeString(GAME_MODE);
+        if (!glutGameModeGet(GLUT_GAME_MODE_POSSIBLE)) {
+            path = PATH_WINDOW;
+        } else if (!enterGameMode(monitor)) {
+            // The surface would be a corner of a screen still in its own mode.
+            leaveFullScreen();
+            path = PATH_DESKTOP_FULL_SCREEN;
+        }
+    }
+    if (path == PATH_DESKTOP_FULL_SCREEN) {
+        // Where no window manager runs, the game's own window covers the monitor.
+        planSurface(desktop.windowManager || desktop.xwayland ? SURFACE_DESKTOP_FULL_SCREEN : SURFACE_COVERING_WINDOW,
+                    monitor);
+        glutInitWindowSize(monitor.width, monitor.height);
+        glutInitWindowPosition(monitor.x, monitor.y);
+        glutCreateWindow(TITLE);
+        glutSetCursor(GLUT_CURSOR_NONE);
+        // The monitor's size, shown scaled; the toolkit would take the window
+        // out of its full-screen state to resize it.
+        presenter.askFor(0, 0);
+    }
+    if (path == PATH_WINDOW)
+        openWindow(monitor);
+    surfaceMade();
+}
+
 }  // namespace
+
+Monitor gameMonitor(const Desktop& desktop)
+{
+    for (const Monitor& m : desktop.monitors) {
+        if (m.primary)
+            return m;
+    }
+    if (!desktop.monitors.empty())
+        return desktop.monitors.front();
+    return {0, 0, desktop.screenWidth, desktop.screenHeight};
+}
+
+SurfacePath chooseSurfacePath(bool fullScreen, const Desktop& desktop)
+{
+    if (!fullScreen)
+        return PATH_WINDOW;
+    // A Wayland compositor keeps the outputs' modes and the keyboard focus to
+    // itself and honours no X grab; a video mode switched on one of several
+    // monitors would reach them all (set on every output) or show the game in
+    // a corner of one: both are asked for a full-screen window instead.
+    if (desktop.xwayland || desktop.monitors.size() > 1)
+        return PATH_DESKTOP_FULL_SCREEN;
+    return PATH_MODE_SWITCH;
+}
 
 unsigned int chooseDisplayMode()
 {
@@ -79,32 +150,11 @@ void runApp()
     glutInitWindowSize(SURFACE_WIDTH, SURFACE_HEIGHT);
     glutInitWindowPosition(WINDOW_X, WINDOW_Y);
 
-    bool fullScreen = askFullScreen();
-    // A Wayland compositor keeps the output's mode and the keyboard focus to
-    // itself and honours no X grab: it is asked for a full-screen window,
-    // which it focuses like any other.
-    if (fullScreen && displayIsXWayland()) {
-        glutCreateWindow(TITLE);
-        glutSetCursor(GLUT_CURSOR_NONE);
-        setFullScreenSurface(true);
-        // The output's size, shown scaled; the toolkit would take the window
-        // out of its full-screen state to resize it.
-        presenter.askFor(0, 0);
-    } else if (fullScreen) {
-        glutGameModeString(GAME_MODE);
-        fullScreen = glutGameModeGet(GLUT_GAME_MODE_POSSIBLE);
-        if (fullScreen) {
-            deferStopSignals();
-            glutEnterGameMode();
-            glutSetWindowTitle(TITLE);
-            glutSetCursor(GLUT_CURSOR_NONE);
-            setFullScreenSurface(false);
-            std::atexit(leaveFullScreen);
-        }
-    }
-    if (!fullScreen)
-        openWindow();
-    identifyGameWindow();
+    // The question stands on the monitor the game will cover or open on.
+    Desktop desktop = readDesktop();
+    Monitor monitor = gameMonitor(desktop);
+    planSurface(SURFACE_WINDOW, monitor);
+    openSurface(chooseSurfacePath(askFullScreen(), desktop), desktop, monitor);
 
     glutDisplayFunc(onDisplay);
     glutReshapeFunc(onReshape);

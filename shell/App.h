@@ -5,6 +5,8 @@ class MenuScreens;
 class SnakeGame;
 class HighScoreTable;
 class Presenter;
+struct Desktop;
+struct Monitor;
 
 // The four objects that hold the whole state of the program: created once by
 // initApp, in this order, and never destroyed.
@@ -35,3 +37,12 @@ void onTimer(int value);
 // The display mode the surface is opened with: 22 when the display offers it,
 // otherwise without the accumulation buffer, then without the depth buffer.
 unsigned int chooseDisplayMode();
+
+// How the surface is opened: an ordinary window; the full-screen video mode
+// switched (one monitor); or a window in the desktop's full-screen state on
+// the game's monitor, no mode switched (several monitors, a Wayland desktop).
+enum SurfacePath { PATH_WINDOW, PATH_MODE_SWITCH, PATH_DESKTOP_FULL_SCREEN };
+SurfacePath chooseSurfacePath(bool fullScreen, const Desktop& desktop);
+// The monitor the game covers or opens on, and its boxes stand on: the
+// primary one, else the first the server lists, else the whole screen.
+Monitor gameMonitor(const Desktop& desktop);

@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <utility>
 
-#include "platform/Platform.h"
+#include "platform/Desktop.h"
 
 namespace {
 
@@ -67,12 +67,12 @@ Rect fitSurface(int windowWidth, int windowHeight)
     return {(windowWidth - width) / 2, (windowHeight - height) / 2, width, height};
 }
 
-Rect placeWindow(const DesktopArea& d)
+Rect placeWindow(const DesktopArea& d, const Rect& monitor)
 {
-    // The work area, kept to the screen; a nonsensical one is not used.
-    Rect area{0, 0, d.screenWidth, d.screenHeight};
-    int workLeft = std::max(0, d.workX), workRight = std::min(d.screenWidth, d.workX + d.workWidth);
-    int workTop = std::max(0, d.workY), workBottom = std::min(d.screenHeight, d.workY + d.workHeight);
+    // The work area, kept to the monitor; a nonsensical one is not used.
+    Rect area = monitor;
+    int workLeft = std::max(monitor.x, d.workX), workRight = std::min(monitor.x + monitor.width, d.workX + d.workWidth);
+    int workTop = std::max(monitor.y, d.workY), workBottom = std::min(monitor.y + monitor.height, d.workY + d.workHeight);
     if (d.workAreaKnown && workRight > workLeft && workBottom > workTop)
         area = {workLeft, workTop, workRight - workLeft, workBottom - workTop};
     // The position asked for is where a window manager puts the frame's
@@ -80,14 +80,14 @@ Rect placeWindow(const DesktopArea& d)
     const DesktopArea& frame = d.frameKnown ? d : FRAME_ALLOWANCE;
     int frameWidth = frame.frameLeft + frame.frameRight, frameHeight = frame.frameTop + frame.frameBottom;
     int right = area.x + area.width, bottom = area.y + area.height;
-    if (WINDOW_X >= area.x && WINDOW_Y >= area.y && WINDOW_X + frameWidth + SURFACE_WIDTH <= right &&
-        WINDOW_Y + frameHeight + SURFACE_HEIGHT <= bottom)
-        return {WINDOW_X, WINDOW_Y, SURFACE_WIDTH, SURFACE_HEIGHT};
+    int x = monitor.x + WINDOW_X, y = monitor.y + WINDOW_Y;
+    if (x >= area.x && y >= area.y && x + frameWidth + SURFACE_WIDTH <= right && y + frameHeight + SURFACE_HEIGHT <= bottom)
+        return {x, y, SURFACE_WIDTH, SURFACE_HEIGHT};
     int steps = std::clamp(std::min((area.width - frameWidth) / 4, (area.height - frameHeight) / 3), SMALLEST_STEPS,
                            SURFACE_STEPS);
     int width = 4 * steps, height = 3 * steps;
-    return {std::max(area.x, std::min(WINDOW_X, right - frameWidth - width)),
-            std::max(area.y, std::min(WINDOW_Y, bottom - frameHeight - height)), width, height};
+    return {std::max(area.x, std::min(x, right - frameWidth - width)),
+            std::max(area.y, std::min(y, bottom - frameHeight - height)), width, height};
 }
 
 void Presenter::askFor(int width, int height)

@@ -26,13 +26,14 @@ struct Rect {
 // holds, centred, in OpenGL's window coordinates (from the lower-left corner).
 Rect fitSurface(int windowWidth, int windowHeight);
 
-// The window to open on that desktop: the position to ask for (where a
-// window manager puts the frame's top-left corner) and the client area's
-// size. The surface's size at (150, 50) where that window and its frame lie
-// inside the work area, else the largest 4:3 client area up to the surface's
-// size that does, placed as near (150, 50) as it can be. On a work area too
-// small even for 320 x 240: 320 x 240 at the work area's top-left corner.
-Rect placeWindow(const DesktopArea& desktop);
+// The window to open on that desktop's monitor: the position to ask for
+// (where a window manager puts the frame's top-left corner) and the client
+// area's size. The surface's size at (150, 50) from the monitor's corner where
+// that window and its frame lie inside the monitor's part of the work area,
+// else the largest 4:3 client area up to the surface's size that does, placed
+// as near there as it can be. On a work area too small even for 320 x 240:
+// 320 x 240 at the work area's top-left corner.
+Rect placeWindow(const DesktopArea& desktop, const Rect& monitor);
 
 class Presenter {
 public:

@@ -12,29 +12,69 @@
 #include "shell/App.h"
 #include "shell/AppState.h"
 #include "shell/Presenter.h"
-#include "platform/Platform.h"
+#include "platform/Desktop.h"
 
 namespace {
 
 // The start-up runs against the stand-ins, where glutMainLoop returns at once: the window, or the
-// game mode when possible, and display modes without the accumulation, then the depth buffer.
+// game mode when possible, and display modes without the accumulation, then the depth buffer; after
+// these three whole runs, only how the surface is opened on other desktops.
 TEST(StartUp, CallsTheToolkitInOrderAndSwitchesOffOnlyEnabledCapabilities)
 {
+    Desktop bare{3840, 1080, {{0, 0, 1920, 1080}, {1920, 0, 1920, 1080, true}}, false, false};
+    Desktop two = bare, xwayland{1920, 1080, {{0, 0, 1920, 1080}}, true, true};
+    two.windowManager = true;
+    struct Run {
+        std::string name;
+        bool yes, possible;
+        unsigned mask = ~0u;
+        Desktop desktop = record::Knobs{}.desktop;
+        bool modeChanges = true;
+    };
     std::string runs;
-    for (auto [yes, possible, mask] : {std::tuple{false, false, ~0u}, {true, true, GLUT_DOUBLE | GLUT_DEPTH},
-                                       {true, false, unsigned(GLUT_DOUBLE)}}) {
+    for (const Run& run : {Run{"no", false, false}, {"yes, game mode possible", true, true, GLUT_DOUBLE | GLUT_DEPTH},
+                           {"yes, game mode not possible", true, false, GLUT_DOUBLE},
+                           {"yes, the mode does not change", true, true, ~0u, record::Knobs{}.desktop, false},
+                           {"yes, two monitors, the right one primary", true, true, ~0u, two},
+                           {"yes, two monitors, no window manager", true, true, ~0u, bare},
+                           {"yes, XWayland", true, true, ~0u, xwayland},
+                           {"no, two monitors", false, true, ~0u, two}}) {
         delete appState; delete menuScreens; delete snakeGame; delete highScoreTable;  // each start-up makes them anew
         record::reset();
         record::knobs.enabledCapabilities = {GL_FOG, GL_DEPTH_TEST};
-        record::knobs.answerYes = yes;
-        record::knobs.gameModePossible = possible;
-        record::knobs.possibleModeMask = mask;
+        record::knobs.answerYes = run.yes;
+        record::knobs.gameModePossible = run.possible;
+        record::knobs.possibleModeMask = run.mask;
+        record::knobs.desktop = run.desktop;
+        record::knobs.modeChanges = run.modeChanges;
         runApp();
         std::erase_if(record::calls, [](const Call& c) { return c.name == "showErrorBox"; });  // no pictures here
-        runs += "# " + std::string(yes ? "yes" : "no") + (possible ? ", game mode possible" : "") + "\n" + listing() +
-                "screen " + std::to_string(appState->getScreen()) + ", rate " + std::to_string(appState->tickRate) + "\n";
+        auto from = std::ranges::find(record::calls, "askYesNo", &Call::name);
+        auto to = std::ranges::find(record::calls, "surfaceMade", &Call::name) + 1;
+        runs += "# " + run.name + "\n" + (runs.size() < 2000 ? listing() : listing({from, to})) + "screen " +
+                std::to_string(appState->getScreen()) + ", rate " + std::to_string(appState->tickRate) + "\n";
     }
     expectGolden("start_up", runs);
+}
+
+// The monitor the game covers or opens on, and how it does.
+TEST(StartUp, TheGameTakesThePrimaryMonitorAndSwitchesNoModeWhereThereAreSeveral)
+{
+    Monitor left{0, 0, 1920, 1080}, right{1920, 0, 1280, 1024};
+    auto on = [](std::vector<Monitor> monitors, bool xwayland = false) {
+        return Desktop{1280, 1024, std::move(monitors), xwayland, true};
+    };
+    EXPECT_EQ(gameMonitor(on({left, right})), left);
+    right.primary = true;
+    EXPECT_EQ(gameMonitor(on({left, right})), right);
+    EXPECT_EQ(gameMonitor(on({})), (Monitor{0, 0, 1280, 1024}));  // no monitors told: the screen
+    using Choice = std::tuple<bool, Desktop, SurfacePath>;
+    for (auto [yes, desktop, path] : {Choice{false, on({left, right}), PATH_WINDOW},
+                                      {true, on({left}), PATH_MODE_SWITCH},
+                                      {true, on({}), PATH_MODE_SWITCH},
+                                      {true, on({left, right}), PATH_DESKTOP_FULL_SCREEN},
+                                      {true, on({left}, true), PATH_DESKTOP_FULL_SCREEN}})
+        EXPECT_EQ(chooseSurfacePath(yes, desktop), path) << desktop.monitors.size() << " monitors";
 }
 
 // Where the surface goes in a window of each size, and which window is opened on each desktop: a work area
@@ -48,21 +88,25 @@ TEST(Fitting, TheSurfaceKeepsItsAspectCentredAndTheWindowAndItsFrameStayInsideTh
                                         {960, 540, {120, 0, 720, 540}}, {803, 601, {1, 0, 801, 601}},
                                         {802, 603, {0, 0, 802, 602}}, {0, 0, {0, 0, 0, 0}}})
         EXPECT_EQ(fitSurface(width, height), shown) << width << " x " << height;
-    // screen; work area where published; frame where told: left, right, top, bottom
-    for (auto [d, window] : {
-             std::pair{DesktopArea{1280, 1024}, Rect{150, 50, 1024, 768}},                         // bare server: allowance
-             {{1280, 1024, true, 0, 0, 1280, 1024, true, 1, 1, 20, 5}, {150, 50, 1024, 768}},    // nothing changes
-             {{1280, 1024, true, 0, 30, 1280, 970, true, 1, 1, 20, 5}, {150, 50, 1024, 768}},    // a top panel
-             {{1280, 1024, true, 200, 0, 1080, 1024, true, 1, 1, 20, 5}, {200, 50, 1024, 768}},  // a dock on the left
-             {{1100, 900, false, 0, 0, 0, 0, true, 1, 1, 20, 5}, {74, 50, 1024, 768}},          // moved, not scaled
-             {{1366, 768, true, 0, 0, 1366, 768, true, 1, 1, 20, 5}, {150, 2, 988, 741}},
-             {{1366, 768}, {150, 0, 960, 720}},
-             {{1024, 600, true, 0, 0, 1024, 600, true, 1, 1, 20, 5}, {150, 2, 764, 573}},
-             {{1024, 600, true, -50, 0, 2000, 560, true, 1, 1, 20, 5}, {150, 1, 712, 534}},     // cut to the screen
-             {{1024, 600, true, 900, 700, 50, 50, true, 1, 1, 20, 5}, {150, 2, 764, 573}},      // off the screen: unused
-             {{300, 200, false, 0, 0, 0, 0, true, 1, 1, 20, 5}, {0, 0, 320, 240}}})             // too small even for this
-        EXPECT_EQ(placeWindow(d), window) << d.screenWidth << " x " << d.screenHeight << " at " << d.workX << ", "
-                                          << d.workY << ": " << window.x << ", " << window.y;
+    // monitor; work area where published; frame where told: left, right, top, bottom
+    using Place = std::tuple<Rect, DesktopArea, Rect>;
+    for (auto [monitor, d, window] : {
+             Place{{0, 0, 1280, 1024}, {}, {150, 50, 1024, 768}},                                       // bare server: allowance
+             {{0, 0, 1280, 1024}, {true, 0, 0, 1280, 1024, true, 1, 1, 20, 5}, {150, 50, 1024, 768}},    // nothing changes
+             {{0, 0, 1280, 1024}, {true, 0, 30, 1280, 970, true, 1, 1, 20, 5}, {150, 50, 1024, 768}},    // a top panel
+             {{0, 0, 1280, 1024}, {true, 200, 0, 1080, 1024, true, 1, 1, 20, 5}, {200, 50, 1024, 768}},  // a dock on the left
+             {{0, 0, 1100, 900}, {false, 0, 0, 0, 0, true, 1, 1, 20, 5}, {74, 50, 1024, 768}},          // moved, not scaled
+             {{0, 0, 1366, 768}, {true, 0, 0, 1366, 768, true, 1, 1, 20, 5}, {150, 2, 988, 741}},
+             {{0, 0, 1366, 768}, {}, {150, 0, 960, 720}},
+             {{0, 0, 1024, 600}, {true, 0, 0, 1024, 600, true, 1, 1, 20, 5}, {150, 2, 764, 573}},
+             {{0, 0, 1024, 600}, {true, -50, 0, 2000, 560, true, 1, 1, 20, 5}, {150, 1, 712, 534}},     // cut to the monitor
+             {{0, 0, 1024, 600}, {true, 900, 700, 50, 50, true, 1, 1, 20, 5}, {150, 2, 764, 573}},      // off it: unused
+             {{0, 0, 300, 200}, {false, 0, 0, 0, 0, true, 1, 1, 20, 5}, {0, 0, 320, 240}},             // too small even for this
+             // a second monitor, right of the first, its panel at the bottom; one below, smaller
+             {{1920, 0, 1920, 1080}, {true, 0, 0, 3840, 1040, true, 1, 1, 20, 5}, {2070, 50, 1024, 768}},
+             {{0, 1080, 1024, 600}, {true, 0, 0, 1920, 1680, true, 1, 1, 20, 5}, {150, 1082, 764, 573}}})
+        EXPECT_EQ(placeWindow(d, monitor), window) << monitor.x << ", " << monitor.y << " " << monitor.width << " x "
+                                                   << monitor.height << " at " << d.workX << ", " << d.workY;
 }
 
 constexpr const char* PROJECTION = "glViewport 0 0 1024 768\nglMatrixMode 5889\nglLoadIdentity\ngluOrtho2D 0 1024 0 768\n"

@@ -3,14 +3,14 @@
 # archive. Installs nothing when everything is already present.
 set -euo pipefail
 
-packages=(cmake g++ make freeglut3-dev libglu1-mesa-dev libgl-dev libx11-dev libxrandr-dev)
+packages=(cmake g++ make freeglut3-dev libglu1-mesa-dev libgl-dev libx11-dev libxrandr-dev libxxf86vm-dev)
 packaging=(dpkg-dev file)  # dpkg-shlibdeps, and file to find what it must look at
 if [ "${1:-}" = "--test" ]; then
   packages+=(libgtest-dev libbenchmark-dev clang libclang-rt-dev xvfb xdotool
              imagemagick faketime libfaketime x11-apps x11-utils libgl1-mesa-dri
              libstb-dev fonts-dejavu-core valgrind python3)
   packages+=("${packaging[@]}" lintian desktop-file-utils appstream)
-  packages+=(xserver-xorg-core xserver-xorg-video-dummy libxxf86vm1 libxfixes3)  # full screen: Xorg with video modes
+  packages+=(xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils libxfixes3)  # full screen: Xorg with video modes, two monitors
   packages+=(i3-wm openbox)  # window managers: a tiling and a stacking one
   packages+=(sway xwayland wtype grim)  # full screen on a Wayland desktop: a headless compositor
 fi

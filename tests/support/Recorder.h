@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/Platform.h"
+#include "platform/Desktop.h"
 
 struct Call {
     std::string name;
@@ -18,10 +18,12 @@ namespace record {
 inline std::vector<Call> calls;
 // What the stand-ins answer: askYesNo, glutGameModeGet(GLUT_GAME_MODE_POSSIBLE), glIsEnabled,
 // glutGet(GLUT_DISPLAY_MODE_POSSIBLE), true for display modes within the mask, framebuffer objects
-// (glutExtensionSupported, glCheckFramebufferStatus) and desktopArea.
+// (glutExtensionSupported, glCheckFramebufferStatus), readDesktop, desktopArea and videoModeIs.
 inline struct Knobs {
     bool answerYes = false, gameModePossible = false, framebufferObjects = true, framebufferComplete = true;
-    DesktopArea desktop{.screenWidth = 1280, .screenHeight = 1024};
+    bool modeChanges = true, gameModeActive = false;
+    Desktop desktop{.screenWidth = 1280, .screenHeight = 1024, .monitors = {{0, 0, 1280, 1024, true}}};
+    DesktopArea area;
     std::vector<unsigned> enabledCapabilities;
     unsigned possibleModeMask = ~0u;
 } knobs;

@@ -7,6 +7,8 @@
 
 #include <numeric>
 
+#include "platform/Dialogs.h"
+#include "platform/GameSurface.h"
 #include "platform/Platform.h"
 #include "support/Recorder.h"
 
@@ -96,10 +98,11 @@ void glutGameModeString(const char* mode) { add("glutGameModeString", {}, mode);
 int glutGameModeGet(GLenum query)
 {
     add("glutGameModeGet", {double(query)});
-    return query == GLUT_GAME_MODE_POSSIBLE && record::knobs.gameModePossible;
+    return query == GLUT_GAME_MODE_POSSIBLE ? record::knobs.gameModePossible
+                                            : query == GLUT_GAME_MODE_ACTIVE && record::knobs.gameModeActive;
 }
-int glutEnterGameMode() { add("glutEnterGameMode"); return 1; }
-void glutLeaveGameMode() { add("glutLeaveGameMode"); }
+int glutEnterGameMode() { add("glutEnterGameMode"); record::knobs.gameModeActive = true; return 1; }
+void glutLeaveGameMode() { add("glutLeaveGameMode"); record::knobs.gameModeActive = false; }
 int glutCreateWindow(const char* title) { add("glutCreateWindow", {}, title); return 1; }
 void glutSetCursor(int cursor) { add("glutSetCursor", {double(cursor)}); }
 void glutSetWindowTitle(const char* title) { add("glutSetWindowTitle", {}, title); }
@@ -117,16 +120,25 @@ void glutReshapeWindow(int w, int h) { add("glutReshapeWindow", {double(w), doub
 void glutBitmapCharacter(void* font, int c) { add("glutBitmapCharacter", {double(std::uintptr_t(font)), double(c)}); }
 
 bool displayReachable() { add("displayReachable"); return true; }
-DesktopArea desktopArea() { add("desktopArea"); return record::knobs.desktop; }
+Desktop readDesktop() { add("readDesktop"); return record::knobs.desktop; }
+DesktopArea desktopArea() { add("desktopArea"); return record::knobs.area; }
 bool askYesNo(const char* caption, const char* text)
 {
     add("askYesNo", {}, std::string(caption) + "|" + text);
     return record::knobs.answerYes;
 }
 void showErrorBox(const char* caption, const char* text) { add("showErrorBox", {}, std::string(caption) + "|" + text); }
-void setFullScreenSurface(bool managed) { add("setFullScreenSurface", {double(managed)}); }
-bool displayIsXWayland() { add("displayIsXWayland"); return false; }
-void identifyGameWindow() { add("identifyGameWindow"); }
+void planSurface(SurfaceKind kind, const Monitor& m)
+{
+    add("planSurface", {double(kind), double(m.x), double(m.y), double(m.width), double(m.height)});
+}
+void surfaceMade() { add("surfaceMade"); }
+void guardVideoMode(int width, int height) { add("guardVideoMode", {double(width), double(height)}); }
+bool videoModeIs(int width, int height)
+{
+    add("videoModeIs", {double(width), double(height)});
+    return record::knobs.modeChanges;
+}
 // The unit tests' own process keeps its usual stop signals.
 void deferStopSignals() { add("deferStopSignals"); }
 int pendingStopSignal() { return 0; }
