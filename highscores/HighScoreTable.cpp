@@ -14,6 +14,7 @@
 #include <string>
 
 #include "game/SnakeGame.h"
+#include "platform/Dialogs.h"
 #include "platform/Platform.h"
 #include "shell/App.h"
 

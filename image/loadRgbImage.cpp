@@ -5,6 +5,7 @@
 #include "image/RgbImage.h"
 
 #include "image/BmpPixels.h"
+#include "platform/Dialogs.h"
 #include "platform/Platform.h"
 
 #include <cstdio>
