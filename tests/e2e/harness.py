@@ -115,6 +115,25 @@ class XServer:
         if self.display == ":":
             raise RuntimeError(command[0] + " did not start")
         self.env = dict(os.environ, DISPLAY=self.display)
+        self.clients = []
+
+    def start(self, command, ready, message):
+        """Starts a client that stays (a window manager, say) and waits until it is ready. As with run(), one
+        that the server refused at once did nothing and is started again."""
+        for _ in range(5):
+            process = subprocess.Popen(command, env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            self.clients.append(process)
+            wait_for(lambda: process.poll() is not None or ready(), 20, message)
+            if process.poll() is None:
+                return
+        raise AssertionError(message)
+
+    def start_manager(self, *command):
+        self.start(command, lambda: "window id" in self.xprop("-root", "_NET_SUPPORTING_WM_CHECK"),
+                   command[0] + " did not start")
+
+    def xprop(self, *args):
+        return run(["xprop", *args], env=self.env).stdout.decode()
 
     def xdotool(self, *args):
         return run(["xdotool", *map(str, args)], env=self.env).stdout.decode().split()
@@ -139,25 +158,46 @@ class XServer:
         return Shot(run(["xwd", "-id", wid, "-silent"], env=self.env).stdout)
 
     def stop(self):
+        for client in self.clients:
+            client.kill()
+            client.wait()
         self.process.terminate()
         self.process.wait(timeout=10)
 
 
 class XorgServer(XServer):
-    """A private Xorg with the dummy video driver, which unlike Xvfb has video modes: a 1280x1024
-    desktop and 1024x768 (xorg-dummy.conf). Run as root, which may name any config file."""
+    """A private Xorg with the dummy video driver, which unlike Xvfb has video modes: one monitor with a
+    1280x1024 desktop, 1024x768 and 800x600 (xorg-dummy.conf), or two 1920x1080 monitors side by side
+    (xorg-dummy-wide.conf and two outputs set up). Run as root, which may name any config file."""
 
-    def __init__(self):
+    def __init__(self, two_monitors=False):
         self.folder = tempfile.mkdtemp(prefix="tarvik-xorg-")  # for its log, and the old one it keeps beside it
+        config = "xorg-dummy-wide.conf" if two_monitors else "xorg-dummy.conf"
         # Shares the console's virtual terminal rather than taking one, where there are any.
         super().__init__(("Xorg", "-noreset", "-keeptty", "-sharevts", "-novtswitch", "-config",
-                          os.path.join(HERE, "xorg-dummy.conf"), "-logfile", os.path.join(self.folder, "log")))
+                          os.path.join(HERE, config), "-logfile", os.path.join(self.folder, "log")))
+        if two_monitors:
+            self.xrandr("--addmode", "DUMMY1", "1920x1080")
+            self.xrandr("--output", "DUMMY1", "--mode", "1920x1080", "--right-of", "DUMMY0")
+            self.xrandr()  # outputs probed once, as any desktop does at start
         c = ctypes
         self.x, self.vidmode, self.xfixes = (c.CDLL(name) for name in ("libX11.so.6", "libXxf86vm.so.1", "libXfixes.so.3"))
         self.x.XOpenDisplay.restype = self.xfixes.XFixesGetCursorImage.restype = c.c_void_p
         self.x.XOpenDisplay.argtypes = [c.c_char_p]
         self.connection = c.c_void_p(wait_for(lambda: self.x.XOpenDisplay(self.display.encode()), 10, "no connection"))
         self.xfixes.XFixesQueryExtension(self.connection, c.byref(c.c_int()), c.byref(c.c_int()))
+
+    def xrandr(self, *args):
+        result = run(["xrandr", *args], env=self.env)
+        if result.returncode:
+            raise RuntimeError(f"xrandr {' '.join(args)}: {result.stderr.decode()}")
+        return result.stdout.decode()
+
+    def choose_mode(self, size):
+        """Sets the monitor's mode as a player would, with xrandr, the screen kept at its size; a second look,
+        which probes the outputs, brings the video-mode extension's record of this server up to date."""
+        self.xrandr("--fb", "1280x1024", "--output", "DUMMY0", "--mode", size)
+        self.xrandr()
 
     def video_mode(self):
         """The video mode the server shows: (width, height, dot clock), by XF86VidModeGetModeLine."""

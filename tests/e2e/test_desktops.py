@@ -30,25 +30,9 @@ class Desktop(XServer):
         self.config = tempfile.NamedTemporaryFile("w", suffix=".conf")
         # The one X core font every server has, in i3's current syntax (an older one is converted at each start).
         print("# i3 config file (v4)\nfont fixed", file=self.config, flush=True)
-        self.clients = []
-        self.start(["i3", "-c", self.config.name] if manager == "i3" else [manager],
-                   lambda: "window id" in self.xprop("-root", "_NET_SUPPORTING_WM_CHECK"), manager + " did not start")
+        self.start_manager(*(["i3", "-c", self.config.name] if manager == "i3" else [manager]))
         for client in clients:
             self.start([client], lambda: self.windows("^%s$" % client), "no window of " + client)
-
-    def start(self, command, ready, message):
-        """Starts a client that stays and waits until it is ready. As with run(), one that the server refused
-        at once did nothing and is started again."""
-        for _ in range(5):
-            process = subprocess.Popen(command, env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-            self.clients.append(process)
-            wait_for(lambda: process.poll() is not None or ready(), 20, message)
-            if process.poll() is None:
-                return
-        raise AssertionError(message)
-
-    def xprop(self, *args):
-        return run(["xprop", *args], env=self.env).stdout.decode()
 
     def placement(self, wid):
         """The client area on the screen (x, y, width, height), and the frame's (left, right, top, bottom)."""
@@ -59,11 +43,8 @@ class Desktop(XServer):
                 tuple(int(n) for n in frame.split(",")))
 
     def stop(self):
-        for client in self.clients:
-            client.kill()
-            client.wait()
-        self.config.close()
         super().stop()
+        self.config.close()
 
 
 class Desktops(unittest.TestCase):

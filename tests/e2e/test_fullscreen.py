@@ -1,12 +1,29 @@
-"""Full screen on an X server with video modes: the surface and its class, the pointer, the error
-boxes over it, and the desktop's video mode given back however the game ends."""
+"""Full screen on an X server with video modes: on one monitor the surface and its class, the pointer,
+the error boxes over it, and the desktop's video mode given back however the game ends; on two, one
+monitor covered the desktop's way, with or without a window manager, and no mode switched."""
 
 import fcntl
 import os
+import resource
 import signal
 import unittest
 
-from harness import SURFACE, GameTestCase, XorgServer, on_game_screen, play, score_file, wait_for
+from harness import SURFACE, Game, GameTestCase, XorgServer, on_game_screen, play, run, score_file, wait_for
+
+resource.setrlimit(resource.RLIMIT_CORE, (0, 0))  # the crashes planted here leave no core files behind
+
+
+def children(pid):
+    with open(f"/proc/{pid}/task/{pid}/children") as f:
+        return [int(child) for child in f.read().split()]
+
+
+def ended(pid):  # gone, or a zombie waiting for whoever reaps orphans
+    try:
+        with open(f"/proc/{pid}/stat") as f:
+            return f.read().rpartition(")")[2].split()[0] == "Z"
+    except FileNotFoundError:
+        return True
 
 
 class FullScreen(GameTestCase):
@@ -101,6 +118,82 @@ class FullScreen(GameTestCase):
         game.key("Escape", "x")
         self.assertEqual(game.wait_exit(), 0)
         self.assertEqual(self.server.video_mode(), self.desktop)
+
+    def test_the_mode_comes_back_however_the_game_ends_unless_the_player_chose_another(self):
+        for how in ("SIGKILL", "SIGSEGV", "SIGABRT", "lost connection", "SIGKILL, 800x600 chosen"):
+            with self.subTest(how=how):
+                game = self.launch(start=None)
+                try:
+                    game.start("y")
+                    self.assertEqual(self.server.video_mode()[:2], SURFACE)
+                    guard, = children(game.process.pid)  # the one process that keeps the desktop's mode
+                    if how == "lost connection":
+                        run(["xkill", "-id", game.window], env=self.server.env)
+                    else:
+                        if "800x600" in how:
+                            self.server.choose_mode("800x600")
+                        game.process.send_signal(getattr(signal, how.partition(",")[0]))
+                    game.wait_exit()
+                    wait_for(lambda: ended(guard), 30, "the guard outlived the game")
+                    self.assertEqual(self.server.video_mode()[:2], (800, 600) if "800x600" in how else self.desktop[:2])
+                finally:
+                    game.close()
+                    self.server.choose_mode("1280x1024")
+
+
+class TwoMonitors(unittest.TestCase):
+    """Two 1920x1080 monitors side by side: Yes covers the primary one, bare or under openbox, and leaves
+    the other and every mode alone."""
+
+    def play_on(self, manager, primary, monitor):
+        server = XorgServer(two_monitors=True)
+        self.addCleanup(server.stop)
+        if manager:
+            server.start_manager(manager)
+        if primary:
+            server.xrandr("--output", primary, "--primary")
+        layout = server.xrandr("--current"), server.xrandr("--listmonitors"), server.video_mode()
+        game = Game(server, missing=["ring"], start=None)
+        self.addCleanup(game.close)
+        x, y, width, height = monitor
+
+        def on_monitor(wid):  # a box centred on the game's monitor, a frame allowed for
+            bx, by, bw, bh = server.geometry(wid)
+            self.assertLessEqual(abs(bx + bw // 2 - (x + width // 2)) + abs(by + bh // 2 - (y + height // 2)), 60)
+            return wid
+        game.answer_dialog(on_monitor(game.wait_dialog()), "y")
+        box = on_monitor(game.wait_dialog("^Error$"))
+        wait_for(lambda: server.xdotool("getwindowfocus") == [box], 10, "the box has no keyboard focus")
+        server.xdotool("key", "Return")
+        game.wait_window(monitor[2:])
+        self.assertEqual(server.geometry(game.window), monitor)
+        if manager:
+            self.assertIn("_NET_WM_STATE_FULLSCREEN", server.xprop("-id", game.window, "_NET_WM_STATE"))
+        server.xdotool("mousemove", x + 10, y + 10)
+        self.assertTrue(server.pointer_hidden())
+
+        # The surface at the monitor's height, 4:3, centred, black at the sides; keys reach it.
+        side = (width - height * 4 // 3) // 2
+        game.key("1")
+        game.wait(lambda shot: on_game_screen_scaled(shot, side, height), "no game shown scaled")
+        shot = server.screenshot(game.window)
+        self.assertEqual({shot.pixel(px, py) for px in (0, side - 1, width - side, width - 1) for py in (0, height - 1)},
+                         {(0, 0, 0)})
+        game.key("Escape", "Return", "x", "Escape", "x")  # game over, high scores, menu, about, quit
+        self.assertEqual(game.wait_exit(), 0)
+        self.assertEqual((server.xrandr("--current"), server.xrandr("--listmonitors"), server.video_mode()), layout)
+
+    def test_bare_a_window_no_manager_handles_covers_the_primary_monitor_on_the_right(self):
+        self.play_on(None, "DUMMY1", (1920, 0, 1920, 1080))
+
+    def test_under_openbox_the_full_screen_window_covers_the_first_monitor(self):
+        self.play_on("openbox", None, (0, 0, 1920, 1080))
+
+
+def on_game_screen_scaled(shot, side, height):  # the banner's far end, where the scaled surface puts it
+    scale = height / SURFACE[1]
+    colour = shot.pixel(side + int(1000 * scale), int(25 * scale))
+    return max(abs(a - b) for a, b in zip(colour, (128, 128, 204))) <= 2
 
 
 if __name__ == "__main__":
