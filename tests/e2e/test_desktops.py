@@ -30,7 +30,7 @@ class Desktop(XServer):
         self.config = tempfile.NamedTemporaryFile("w", suffix=".conf")
         # The one X core font every server has, in i3's current syntax (an older one is converted at each start).
         print("# i3 config file (v4)\nfont fixed", file=self.config, flush=True)
-        self.start_manager(*(["i3", "-c", self.config.name] if manager == "i3" else [manager]))
+        self.start_manager(*(["i3", "-c", self.config.name] if manager == "i3" else manager.split()))
         for client in clients:
             self.start([client], lambda: self.windows("^%s$" % client), "no window of " + client)
 
@@ -109,6 +109,16 @@ class Desktops(unittest.TestCase):
         (x, y, *_), (left, _, top, _) = server.placement(game.window)
         self.assertEqual((x - left, y - top, *size), (150, 50, *SURFACE))
         game.wait_screen("menu")
+
+    def test_openbox_applies_its_rules_for_the_games_class_from_the_first_map(self):
+        # openbox reads a window's class only when it first manages it: a rule for the class that the menu
+        # entry names takes the frame away from the game's window and its boxes.
+        with tempfile.NamedTemporaryFile("w", suffix=".xml") as rules:
+            print('<openbox_config xmlns="http://openbox.org/3.4/rc"><applications><application class="Tarvik-Snake">'
+                  '<decor>no</decor></application></applications></openbox_config>', file=rules, flush=True)
+            server, game, size = self.play((1280, 1024), "openbox --config-file " + rules.name, missing=("ring",))
+            _, (left, right, top, bottom) = server.placement(game.window)
+            self.assertEqual((size, top), (SURFACE, bottom))  # a border at most, no title bar
 
     def test_openbox_on_small_screens_opens_the_largest_window_that_fits_and_shows_the_whole_surface(self):
         for screen, missing in (((1366, 768), ()), ((1024, 600), ("ring",))):
