@@ -18,7 +18,8 @@ struct Desktop {
     // XWayland: a Wayland compositor owns the outputs' modes and the keyboard
     // focus, and honours no X grab.
     bool xwayland = false;
-    // A window manager that follows the desktop hints (_NET_SUPPORTED) runs.
+    // A window manager runs that offers its full-screen state (_NET_SUPPORTED
+    // lists _NET_WM_STATE_FULLSCREEN).
     bool windowManager = false;
 };
 Desktop readDesktop();

@@ -158,7 +158,6 @@ DesktopArea desktopArea()
     return area;
 }
 
-
 std::vector<Monitor> listMonitors(Display* display)
 {
     std::vector<Monitor> found;
@@ -186,14 +185,7 @@ Desktop readDesktop()
     desktop.screenHeight = DisplayHeight(display, screen);
     desktop.monitors = listMonitors(display);
     desktop.xwayland = isXWayland(display);
-    Atom type = None;
-    int format = 0;
-    unsigned long items = 0, after = 0;
-    unsigned char* data = nullptr;
-    desktop.windowManager = XGetWindowProperty(display, RootWindow(display, screen),
-                                               XInternAtom(display, "_NET_SUPPORTED", False), 0, 1, False, XA_ATOM,
-                                               &type, &format, &items, &after, &data) == Success && items > 0;
-    if (data)
-        XFree(data);
+    desktop.windowManager =
+        listsAtom(display, RootWindow(display, screen), "_NET_SUPPORTED", "_NET_WM_STATE_FULLSCREEN");
     return desktop;
 }
