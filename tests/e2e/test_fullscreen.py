@@ -169,6 +169,8 @@ class TwoMonitors(unittest.TestCase):
         self.assertEqual(server.geometry(game.window), monitor)
         if manager:
             self.assertIn("_NET_WM_STATE_FULLSCREEN", server.xprop("-id", game.window, "_NET_WM_STATE"))
+        else:  # out of the hands of any window manager that may start later
+            self.assertIn("Override Redirect State: yes", run(["xwininfo", "-id", game.window], env=server.env).stdout.decode())
         server.xdotool("mousemove", x + 10, y + 10)
         self.assertTrue(server.pointer_hidden())
 
