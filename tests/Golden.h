@@ -25,11 +25,8 @@ inline std::string listing(const std::vector<Call>& calls = record::calls)
 
 inline const char* fontName(const void* font)
 {
-    for (auto [handle, name] : {std::pair<void*, const char*>{GLUT_BITMAP_9_BY_15, "9x15"}, {GLUT_BITMAP_8_BY_13, "8x13"},
-                                {GLUT_BITMAP_TIMES_ROMAN_24, "times-24"}, {GLUT_BITMAP_HELVETICA_12, "helvetica-12"}})
-        if (font == handle)
-            return name;
-    return "?";
+    return font == GLUT_BITMAP_9_BY_15 ? "9x15" : font == GLUT_BITMAP_8_BY_13 ? "8x13" : font == GLUT_BITMAP_TIMES_ROMAN_24 ? "times-24"
+           : font == GLUT_BITMAP_HELVETICA_12 ? "helvetica-12" : "?";
 }
 
 // The text drawn, a run a line: position, font and text.

@@ -13,28 +13,6 @@ namespace {
 
 using Access = SnakeGameTestAccess;
 
-TEST(Text, FontsByExactFamilyAndOfferedSizeOnlyAndTextsFormattedCutTo255AndDrawnFromTheirOwnPositions)
-{
-    record::reset();
-    std::string fonts;
-    // The fonts the screens use, and names or sizes not offered, which keep the font chosen before.
-    for (auto [name, size] : {std::pair{"helvetica", 12}, {"times roman", 24}, {"8x13", 99}, {"helvetica", 14},
-                              {"Helvetica", 12}, {"helvetica ", 12}, {"", 0}}) {
-        selectFont("9x15", 0), selectFont(name, size);
-        fonts += '"' + std::string(name) + "\" " + std::to_string(size) + ": " + fontName(currentFont) + "\n";
-    }
-    selectFont("8x13", 0);
-    const std::string longText = std::string(254, 'x') + 'E' + std::string(45, 'x');  // E: the last character kept
-    drawText(10, 20, "%s", "");
-    drawText(402, 404, "%-6s%3d|", "Ann", 7);
-    drawText(402, 404, "c\n\td");  // control bytes go to GLUT like any other
-    drawText(0, 0, "%s", longText.c_str());
-    drawText(0, 0, "%0400d", 1);
-    drawText(0, 0, "\xe9\xff");  // Latin-1: 233 and 255, not negative codes GLUT would drop
-    expectGolden("text", fonts + textListing());
-    EXPECT_EQ(record::calls.back().args[1], 0xff);
-}
-
 // Each test runs in an empty folder of its own; without img/menu.dat the screens draw on black.
 class Screens : public ScratchFolder {
 protected:
@@ -53,9 +31,28 @@ protected:
     }
 };
 
-// No picture: white is set before the footer and again before the title, and nothing else is drawn.
-TEST_F(Screens, DrawFooterTitleAndBodyInTheirFontsOnBlackAndMainMenuKeysChangeTheScreenOrDoNothing)
+// Fonts by exact family and offered size only, texts formatted, cut to 255 and drawn from their own
+// positions. Then with no picture: white is set before the footer and again before the title, and
+// nothing else is drawn.
+TEST_F(Screens, TextsInTheirFontsFooterTitleAndBodyOnBlackAndMainMenuKeysChangeTheScreenOrDoNothing)
 {
+    std::string fonts;
+    // The fonts the screens use, and names or sizes not offered, which keep the font chosen before.
+    for (auto [name, size] : {std::pair{"helvetica", 12}, {"times roman", 24}, {"8x13", 99}, {"helvetica", 14},
+                              {"Helvetica", 12}, {"helvetica ", 12}, {"", 0}}) {
+        selectFont("9x15", 0), selectFont(name, size);
+        fonts += '"' + std::string(name) + "\" " + std::to_string(size) + ": " + fontName(currentFont) + "\n";
+    }
+    selectFont("8x13", 0);
+    const std::string longText = std::string(254, 'x') + 'E' + std::string(45, 'x');  // E: the last character kept
+    drawText(10, 20, "%s", "");
+    drawText(402, 404, "%-6s%3d|", "Ann", 7);
+    drawText(402, 404, "c\n\td");  // control bytes go to GLUT like any other
+    drawText(0, 0, "%s", longText.c_str());
+    drawText(0, 0, "\xe9\xff");  // Latin-1: 233 and 255, not negative codes GLUT would drop
+    expectGolden("text", fonts + textListing());
+    EXPECT_EQ(record::calls.back().args[1], 0xff);
+
     std::string texts;
     for (auto [name, draw] : {std::pair{"main menu", &MenuScreens::drawMainMenu}, {"help", &MenuScreens::drawHelp},
                               {"about", &MenuScreens::drawAbout}}) {
@@ -74,9 +71,7 @@ TEST_F(Screens, DrawFooterTitleAndBodyInTheirFontsOnBlackAndMainMenuKeysChangeTh
     for (auto [key, special] : {std::pair{27, -1}, {'1', -1}, {'2', -1}, {'3', -1}, {'4', -1}, {'0', -1}, {'5', -1},
                                 {'\r', -1}, {'q', -1}, {0xe9, -1}, {'0', GLUT_KEY_LEFT}, {'0', GLUT_KEY_F1},
                                 {'1', GLUT_KEY_F1}, {27, GLUT_KEY_DOWN}}) {
-        appState->setScreen(SCREEN_MAIN_MENU);
-        snakeGame->setMode(0);
-        record::reset();
+        appState->setScreen(SCREEN_MAIN_MENU), snakeGame->setMode(0), record::reset();
         menuScreens->onMainMenuKey(static_cast<unsigned char>(key), special, 5, 6);
         outcomes += "# " + std::to_string(key) + " " + std::to_string(special) + ": screen " +
                     std::to_string(appState->getScreen()) + ", mode " + std::to_string(snakeGame->getMode()) + "\n" +
@@ -88,8 +83,7 @@ TEST_F(Screens, DrawFooterTitleAndBodyInTheirFontsOnBlackAndMainMenuKeysChangeTh
 TEST_F(Screens, NamesTakeLettersDigitsAndSpacesUpToTwentyAndEnterFilesOnlyANamedScoreAboveZero)
 {
     std::filesystem::create_directory("scores");
-    endGame(0);
-    record::reset();
+    endGame(0), record::reset();
     type("abcdefghijklmnopqrstuvwxy");
     EXPECT_STREQ(Access::name(*snakeGame), "abcdefghijklmnopqrst");
     EXPECT_EQ(record::only({"glutPostRedisplay"}).size(), 25u);  // a full name still answers every key
@@ -103,8 +97,7 @@ TEST_F(Screens, NamesTakeLettersDigitsAndSpacesUpToTwentyAndEnterFilesOnlyANamed
     type("\r");
     EXPECT_EQ(appState->getScreen(), SCREEN_HIGH_SCORES);
     EXPECT_FALSE(std::filesystem::exists(HIGH_SCORE_FILE)) << "a score of 0 was filed";
-    record::reset();
-    endGame(150);
+    record::reset(), endGame(150);
     type("\r");  // no name; key repeat is on for the name entry only
     EXPECT_EQ(listing(record::only({"glutIgnoreKeyRepeat", "glutPostRedisplay"})),
               "glutIgnoreKeyRepeat 1\nglutIgnoreKeyRepeat 0\nglutPostRedisplay\nglutIgnoreKeyRepeat 1\nglutPostRedisplay\n");

@@ -1,6 +1,7 @@
 """The Debian package as tools/package.sh builds it: clean by Debian's own checks and, unpacked
 into a folder of its own, a launcher that keeps each player's game in their data folder, started
-from an unrelated folder like a menu entry would."""
+from an unrelated folder like a menu entry would; there a whole game, steered by the real timer
+and keys to the food the fake clock fixes, files its score into the file a restart shows."""
 
 import os
 import re
@@ -10,6 +11,8 @@ import tempfile
 import unittest
 
 from harness import SOURCE_DIR, GameTestCase, play, score_file
+
+HARD = [("Ann", 50), ("Bo", 10), ("Bob", 8), ("Cy", 30), ("Dee", 4)]  # unsorted, as the Hard list shows it
 
 
 def output(*args, **options):
@@ -22,6 +25,7 @@ class Package(GameTestCase):
     @classmethod
     def setUpClass(cls):
         cls.work = tempfile.mkdtemp(prefix="tarvik-package-")
+        cls.addClassCleanup(shutil.rmtree, cls.work)
         status, printed = output("bash", os.path.join(SOURCE_DIR, "tools", "package.sh"), cls.work)
         assert status == 0, "tools/package.sh failed:\n" + printed
         cls.deb = printed.split()[-1]
@@ -29,11 +33,6 @@ class Package(GameTestCase):
         subprocess.run(["dpkg", "-x", cls.deb, cls.root], check=True)
         cls.launcher = os.path.join(cls.root, "usr", "games", "tarvik-snake")
         super().setUpClass()
-
-    @classmethod
-    def tearDownClass(cls):
-        shutil.rmtree(cls.work)
-        super().tearDownClass()
 
     def folder(self):
         folder = tempfile.mkdtemp(prefix="tarvik-home-")
@@ -66,36 +65,39 @@ class Package(GameTestCase):
         bare = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "HOME", "XDG_DATA_HOME")}
         pictures = os.path.realpath(os.path.join(self.root, "usr", "share", "games", "tarvik-snake", "img"))
 
-        def launch(umask=0o022, **variables):
+        def launch(umask=0o022, **variables):  # its status and all it wrote on stderr
             result = subprocess.run([self.launcher], cwd="/", env=dict(bare, **variables), timeout=20,
                                     stdout=subprocess.PIPE, stderr=subprocess.PIPE, preexec_fn=lambda: os.umask(umask))
-            lines = result.stderr.decode().splitlines()
-            self.assertEqual(len(lines), 1, lines)
-            return result.returncode, lines[0]
+            return result.returncode, result.stderr.decode()
 
         def prepared():
             return os.path.realpath(link), os.stat(scores).st_mode & 0o777, os.listdir(scores)
 
         # Without a display the game fails, and its status and message come through.
-        self.assertEqual(launch(0o027, HOME=home), (1, "tarvik-snake: cannot open the X display (is DISPLAY set?)"))
+        no_display = (1, "tarvik-snake: cannot open the X display (is DISPLAY set?)\n")
+        self.assertEqual(launch(0o027, HOME=home), no_display)
         self.assertEqual(prepared(), (pictures, 0o750, []))
         # A relative XDG_DATA_HOME is ignored, a scores folder left as it is, a stale link made to follow the install.
         os.chmod(scores, 0o700)
         open(os.path.join(scores, "HighScores.dat"), "wb").close()
         os.remove(link)
         os.symlink("/nonexistent", link)
-        self.assertEqual(launch(HOME=home, XDG_DATA_HOME="relative")[0], 1)
+        self.assertEqual(launch(HOME=home, XDG_DATA_HOME="relative"), no_display)
         self.assertEqual(prepared(), (pictures, 0o700, ["HighScores.dat"]))
 
         blocked = os.path.join(home, "a-file")
         open(blocked, "w").close()
         self.assertEqual(launch(XDG_DATA_HOME=blocked), (
-            1, f"tarvik-snake: cannot make the game folder {blocked}/tarvik-snake: Not a directory"))
+            1, f"tarvik-snake: cannot make the game folder {blocked}/tarvik-snake: Not a directory\n"))
         self.assertEqual(launch(), (
-            1, "tarvik-snake: neither HOME nor an absolute XDG_DATA_HOME is set: no folder to keep the game in"))
+            1, "tarvik-snake: neither HOME nor an absolute XDG_DATA_HOME is set: no folder to keep the game in\n"))
 
-    def test_a_score_filed_through_the_launcher_is_kept_in_the_players_folder_for_the_next_start(self):
+    def test_a_score_filed_through_the_launcher_goes_into_the_players_file_and_is_shown_at_the_next_start(self):
         home, data, cache = self.folder(), self.folder(), self.folder()
+        scores = os.path.join(data, "tarvik-snake", "scores", "HighScores.dat")
+        os.makedirs(os.path.dirname(scores))
+        with open(scores, "wb") as f:  # an unsorted Hard half, and bytes past the table
+            f.write(score_file(hard=HARD, extra=b"trailing"))
 
         def start(**options):  # the question, then the main menu over the installed picture
             # The cache folder is the graphics stack's (Mesa keeps compiled shaders there), not the game's.
@@ -106,14 +108,17 @@ class Package(GameTestCase):
         game.key("1")
         play(game, "Ann")
         game.wait_screen("normal-filed")
-        with open(os.path.join(data, "tarvik-snake", "scores", "HighScores.dat"), "rb") as f:
-            self.assertEqual(f.read(), score_file([("Ann", 10)]))
-        self.assertEqual(os.listdir(game.folder) + os.listdir(home), [])
+        with open(scores, "rb") as f:
+            self.assertEqual(f.read(), score_file([("Ann", 10)], HARD))
+        # Nothing left beside the file, nor written where the game was started or in the home folder.
+        self.assertEqual(os.listdir(os.path.dirname(scores)) + os.listdir(game.folder) + os.listdir(home), ["HighScores.dat"])
         game.key("x", "Escape", "q")
         self.assertEqual(game.wait_exit(), 0)
         again = start()
         again.key("3")
         again.wait_screen("normal-filed")
+        again.key("Right")
+        again.wait_screen("hard-filed")
 
 
 if __name__ == "__main__":
