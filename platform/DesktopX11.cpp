@@ -69,30 +69,6 @@ bool probeFrame(Display* display, Window root, long extents[4])
     return answered;
 }
 
-bool isXWayland(Display* display)
-{
-    // XWayland offers an extension of its name from version 23.1 on; the
-    // earlier ones are known by the names of their outputs, read as the
-    // server has them: probing them anew would cost time and reset the
-    // video-mode extension's record.
-    int opcode = 0, event = 0, error = 0;
-    if (XQueryExtension(display, "XWAYLAND", &opcode, &event, &error))
-        return true;
-    if (!XRRQueryExtension(display, &event, &error))
-        return false;
-    bool xwayland = false;
-    if (XRRScreenResources* resources = XRRGetScreenResourcesCurrent(display, DefaultRootWindow(display))) {
-        for (int i = 0; i < resources->noutput && !xwayland; ++i) {
-            if (XRROutputInfo* output = XRRGetOutputInfo(display, resources, resources->outputs[i])) {
-                xwayland = std::strncmp(output->name, "XWAYLAND", 8) == 0;
-                XRRFreeOutputInfo(output);
-            }
-        }
-        XRRFreeScreenResources(resources);
-    }
-    return xwayland;
-}
-
 }  // namespace
 
 bool listsAtom(Display* display, Window window, const char* property, const char* atom)
@@ -156,6 +132,30 @@ DesktopArea desktopArea()
         area.frameBottom = side(3);
     }
     return area;
+}
+
+bool isXWayland(Display* display)
+{
+    // XWayland offers an extension of its name from version 23.1 on; the
+    // earlier ones are known by the names of their outputs, read as the
+    // server has them: probing them anew would cost time and reset the
+    // video-mode extension's record.
+    int opcode = 0, event = 0, error = 0;
+    if (XQueryExtension(display, "XWAYLAND", &opcode, &event, &error))
+        return true;
+    if (!XRRQueryExtension(display, &event, &error))
+        return false;
+    bool xwayland = false;
+    if (XRRScreenResources* resources = XRRGetScreenResourcesCurrent(display, DefaultRootWindow(display))) {
+        for (int i = 0; i < resources->noutput && !xwayland; ++i) {
+            if (XRROutputInfo* output = XRRGetOutputInfo(display, resources, resources->outputs[i])) {
+                xwayland = std::strncmp(output->name, "XWAYLAND", 8) == 0;
+                XRRFreeOutputInfo(output);
+            }
+        }
+        XRRFreeScreenResources(resources);
+    }
+    return xwayland;
 }
 
 std::vector<Monitor> listMonitors(Display* display)

@@ -24,6 +24,11 @@ struct Surface {
     Monitor monitor;             // the one it covers, or opens on
     Display* display = nullptr;  // the toolkit's connection and window, once it is made
     Window window = 0;
+    // Some Wayland compositors (sway) give the keyboard to no new window
+    // over a full-screen one, not even its own dialog: there the surface
+    // leaves that state while a box is up. X11 window managers stack a
+    // dialog above the full-screen window it belongs to and focus it.
+    bool leavesFullScreenForBoxes = false;
 };
 Surface surface;
 
@@ -150,6 +155,7 @@ void surfaceMade()
         XSync(surface.display, False);  // the surface exists for the boxes' connection too
         setFullScreenState(true);
         pinToMonitor();
+        surface.leavesFullScreenForBoxes = isXWayland(dialogDisplay());
     } else if (surface.kind == SURFACE_COVERING_WINDOW) {
         takeInput();
     }
@@ -180,11 +186,9 @@ Monitor boxArea(Display* display)
 void beforeBox(Display* display, Window box)
 {
     if (inFullScreenState()) {
-        // Over a full-screen window some compositors (sway) give the keyboard
-        // to no new window, not even its own dialog: the surface leaves that
-        // state while the box is up, and the desktop focuses the box.
         XSetTransientForHint(display, box, surface.window);
-        setFullScreenState(false);
+        if (surface.leavesFullScreenForBoxes)
+            setFullScreenState(false);
     } else if (holdsInput()) {
         // Like the surface, out of any window manager's hands, so that none
         // can stack the box below it.
@@ -197,7 +201,7 @@ void beforeBox(Display* display, Window box)
 
 void afterBox()
 {
-    if (inFullScreenState())
+    if (inFullScreenState() && surface.leavesFullScreenForBoxes)
         setFullScreenState(true);
     else if (holdsInput())
         takeInput();

@@ -164,6 +164,7 @@ class TwoMonitors(unittest.TestCase):
         game.answer_dialog(on_monitor(game.wait_dialog()), "y")
         box = on_monitor(game.wait_dialog("^Error$"))
         wait_for(lambda: server.xdotool("getwindowfocus") == [box], 10, "the box has no keyboard focus")
+        self.assertIn(monitor, [tuple(w[1:]) for w in server.windows()])  # the game stays full screen under it
         server.xdotool("key", "Return")
         game.wait_window(monitor[2:])
         self.assertEqual(server.geometry(game.window), monitor)
