@@ -69,6 +69,30 @@ bool probeFrame(Display* display, Window root, long extents[4])
     return answered;
 }
 
+bool probeXWayland(Display* display)
+{
+    // XWayland offers an extension of its name from version 23.1 on; the
+    // earlier ones are known by the names of their outputs, read as the
+    // server has them: probing them anew would cost time and reset the
+    // video-mode extension's record.
+    int opcode = 0, event = 0, error = 0;
+    if (XQueryExtension(display, "XWAYLAND", &opcode, &event, &error))
+        return true;
+    if (!XRRQueryExtension(display, &event, &error))
+        return false;
+    bool xwayland = false;
+    if (XRRScreenResources* resources = XRRGetScreenResourcesCurrent(display, DefaultRootWindow(display))) {
+        for (int i = 0; i < resources->noutput && !xwayland; ++i) {
+            if (XRROutputInfo* output = XRRGetOutputInfo(display, resources, resources->outputs[i])) {
+                xwayland = std::strncmp(output->name, "XWAYLAND", 8) == 0;
+                XRRFreeOutputInfo(output);
+            }
+        }
+        XRRFreeScreenResources(resources);
+    }
+    return xwayland;
+}
+
 }  // namespace
 
 bool listsAtom(Display* display, Window window, const char* property, const char* atom)
@@ -134,27 +158,10 @@ DesktopArea desktopArea()
     return area;
 }
 
-bool isXWayland(Display* display)
+bool isXWayland()
 {
-    // XWayland offers an extension of its name from version 23.1 on; the
-    // earlier ones are known by the names of their outputs, read as the
-    // server has them: probing them anew would cost time and reset the
-    // video-mode extension's record.
-    int opcode = 0, event = 0, error = 0;
-    if (XQueryExtension(display, "XWAYLAND", &opcode, &event, &error))
-        return true;
-    if (!XRRQueryExtension(display, &event, &error))
-        return false;
-    bool xwayland = false;
-    if (XRRScreenResources* resources = XRRGetScreenResourcesCurrent(display, DefaultRootWindow(display))) {
-        for (int i = 0; i < resources->noutput && !xwayland; ++i) {
-            if (XRROutputInfo* output = XRRGetOutputInfo(display, resources, resources->outputs[i])) {
-                xwayland = std::strncmp(output->name, "XWAYLAND", 8) == 0;
-                XRRFreeOutputInfo(output);
-            }
-        }
-        XRRFreeScreenResources(resources);
-    }
+    // The server stays what it is for the whole run: asked once.
+    static const bool xwayland = dialogDisplay() && probeXWayland(dialogDisplay());
     return xwayland;
 }
 
@@ -184,7 +191,7 @@ Desktop readDesktop()
     desktop.screenWidth = DisplayWidth(display, screen);
     desktop.screenHeight = DisplayHeight(display, screen);
     desktop.monitors = listMonitors(display);
-    desktop.xwayland = isXWayland(display);
+    desktop.xwayland = isXWayland();
     desktop.windowManager =
         listsAtom(display, RootWindow(display, screen), "_NET_SUPPORTED", "_NET_WM_STATE_FULLSCREEN");
     return desktop;

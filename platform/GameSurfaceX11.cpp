@@ -155,7 +155,7 @@ void surfaceMade()
         XSync(surface.display, False);  // the surface exists for the boxes' connection too
         setFullScreenState(true);
         pinToMonitor();
-        surface.leavesFullScreenForBoxes = isXWayland(dialogDisplay());
+        surface.leavesFullScreenForBoxes = isXWayland();
     } else if (surface.kind == SURFACE_COVERING_WINDOW) {
         takeInput();
     }

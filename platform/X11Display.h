@@ -23,7 +23,7 @@ void askWindowManager(Display* display, Window window, const char* message, std:
 // The active monitors, in the server's order.
 std::vector<Monitor> listMonitors(Display* display);
 // Whether the server is XWayland (see Desktop.h).
-bool isXWayland(Display* display);
+bool isXWayland();
 
 // What the game's surface asks of a box (GameSurfaceX11.cpp). The area it is
 // centred on: the surface's monitor, or the game-mode surface itself.

@@ -88,8 +88,9 @@ class Shot:
         return path
 
 
-def on_game_screen(shot):  # the banner's colour at its far end
-    return all(abs(a - b) <= 2 for a, b in zip(shot.pixel(1000, 25), (128, 128, 204)))
+def on_game_screen(shot, left=0, scale=1.0):
+    """The banner's colour at its far end, where a surface scaled by scale from left shows it."""
+    return all(abs(a - b) <= 2 for a, b in zip(shot.pixel(left + int(1000 * scale), int(25 * scale)), (128, 128, 204)))
 
 
 def score_file(normal=(), hard=(), extra=b""):
